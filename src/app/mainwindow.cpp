@@ -1,0 +1,571 @@
+#include "mainwindow.h"
+
+#include "document/docpaths.h"
+#include "editing/palette.h"
+#include "editing/tagtables.h"
+#include "platform/appenv.h"
+#include "platform/editarea.h"
+#include "platform/previewpane.h"
+#include "platform/prompts.h"
+#include "platform/shared.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProcess>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+namespace {
+const QString kUntitled = QStringLiteral("無題");
+}
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName("Form1");
+    setWindowTitle(DocPaths::caption(kUntitled));
+
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setSpacing(2);
+
+    m_edit = new EditArea;
+    m_palette = new TagPalette(m_edit);
+    m_palette->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    layout->addWidget(m_palette);
+    layout->addWidget(m_palette->attributeBar());
+
+    m_tabs = new QTabWidget;
+    m_tabs->setObjectName("SSTab2");
+    m_tabs->addTab(m_edit, QStringLiteral("編集(&H)"));
+    m_preview = new PreviewPane;
+    m_tabs->addTab(m_preview, QStringLiteral("確認(&K)"));
+    layout->addWidget(m_tabs, 1);
+    setCentralWidget(central);
+
+    m_statusFormat = new QLabel;
+    m_statusCaret = new QLabel;
+    statusBar()->addPermanentWidget(m_statusFormat);
+    statusBar()->addPermanentWidget(m_statusCaret);
+
+    QFont f = m_edit->font();
+    f.setPointSize(10);
+    m_edit->setFont(f);
+
+    buildMenus();
+
+    connect(m_edit, &EditArea::textEdited, this, &MainWindow::onTextEdited);
+    connect(m_edit, &EditArea::tabTyped, this, [this] { m_edit->insert(QStringLiteral("    ")); });
+    connect(m_edit, &EditArea::contextRequested, this, [this](const QPoint &pos) {
+        refreshEditMenu();
+        m_edit->setFocus();
+        m_menus.value("mmHensyu")->popup(pos);
+    });
+    connect(m_edit, &QPlainTextEdit::cursorPositionChanged, this, &MainWindow::updateStatus);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
+    connect(m_palette, &TagPalette::openerClicked, this, &MainWindow::runOpener);
+    m_edit->installEventFilter(this);
+
+    resize(1000, 720);
+}
+
+MainWindow::~MainWindow() = default;
+
+QMenu *MainWindow::menu(const QString &name) const
+{
+    return m_menus.value(name);
+}
+
+QString MainWindow::documentPath() const
+{
+    return Shared::DocumentPath;
+}
+
+QAction *MainWindow::addAction(QMenu *menu, const QString &name, const QString &caption,
+                               const QKeySequence &shortcut, std::function<void()> handler)
+{
+    QAction *a = menu->addAction(caption);
+    a->setObjectName(name);
+    if (!shortcut.isEmpty()) {
+        a->setShortcut(shortcut);
+        a->setShortcutContext(Qt::WindowShortcut);
+    }
+    if (handler)
+        connect(a, &QAction::triggered, this, [handler] { handler(); });
+    else
+        connect(a, &QAction::triggered, this, [this, name] { runOpener(name); });
+    m_actions.insert(name, a);
+    return a;
+}
+
+void MainWindow::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    auto newMenu = [&](QMenu *parent, const QString &name, const QString &caption) {
+        QMenu *m = parent ? parent->addMenu(caption) : bar->addMenu(caption);
+        m->setObjectName(name);
+        m_menus.insert(name, m);
+        return m;
+    };
+
+    // File
+    QMenu *file = newMenu(nullptr, "mmFile", QStringLiteral("ファイル(&F)"));
+    addAction(file, "FileNew", QStringLiteral("新規作成(&N)"), QKeySequence("Ctrl+N"), [this] { FileNew_Click(); });
+    addAction(file, "FileOpen", QStringLiteral("開く(&O)"), QKeySequence("Ctrl+O"), [this] { FileOpen_Click(); });
+    addAction(file, "fileSa", QStringLiteral("上書き保存(&S)"), QKeySequence("Ctrl+S"), [this] { fileSa_Click(); });
+    addAction(file, "FileName", QStringLiteral("名前をつけて保存(&A)"), {}, [this] { FileName_Click(); });
+    file->addSeparator();
+    QMenu *print = newMenu(file, "mmPrint", QStringLiteral("印刷(&P)"));
+    addAction(print, "PrintText", QStringLiteral("編集画面を印刷(&H)"));
+    addAction(print, "PrintBrowse", QStringLiteral("確認画面を印刷(&K)"));
+    m_recentSeparator = file->addSeparator();
+    m_recentSeparator->setObjectName("fileSaikin(0)");
+    m_s1 = file->addSeparator();
+    m_s1->setObjectName("s1");
+    addAction(file, "FileShell", QStringLiteral("もう一つ起動(&M)"), {}, [this] { FileShell_Click(); });
+    addAction(file, "FileEnd", QStringLiteral("終了(&X)"), {}, [this] { close(); });
+
+    // Edit
+    QMenu *edit = newMenu(nullptr, "mmHensyu", QStringLiteral("編集(&E)"));
+    connect(edit, &QMenu::aboutToShow, this, &MainWindow::refreshEditMenu);
+    addAction(edit, "Modosu", QStringLiteral("元に戻す(&U)"), QKeySequence("Ctrl+Z"), [this] { Modosu_Click(); });
+    addAction(edit, "ModoYarinao", QStringLiteral("やり直す(&R)"), {}, [this] { ModoYarinao_Click(); });
+    edit->addSeparator();
+    addAction(edit, "Cut", QStringLiteral("切り取り(&T)"), QKeySequence("Ctrl+X"));
+    addAction(edit, "Copy", QStringLiteral("コピー(&C)"), QKeySequence("Ctrl+C"));
+    addAction(edit, "Cutadd", QStringLiteral("追加切り抜き(&W)"), QKeySequence("Shift+F7"));
+    addAction(edit, "Copyadd", QStringLiteral("追加コピー(&A)"), QKeySequence("Ctrl+F8"));
+    QMenu *paste = newMenu(edit, "AppPaste", QStringLiteral("貼り付け(&P)"));
+    addAction(paste, "Paste", QStringLiteral("貼り付け(&P)"));
+    addAction(paste, "PasteRTF", QStringLiteral("RTF形式で貼り付け(&R)"));
+    addAction(paste, "FilePaste", QStringLiteral("ファイルから貼り付け(&F)"), {}, [this] { FilePaste_Click(); });
+    addAction(paste, "FilePasteRTF", QStringLiteral("ファイルから貼り付け(RTF)(&E)"), {}, [this] { FilePasteRTF_Click(); });
+    addAction(edit, "del", QStringLiteral("削除(&D)"), QKeySequence(Qt::Key_Delete));
+    edit->addSeparator();
+    addAction(edit, "SelWhole", QStringLiteral("すべて選択(&S)"), QKeySequence("Ctrl+A"));
+    addAction(edit, "SelAll", QStringLiteral("現在位置より下をすべて選択(&G)"));
+    edit->addSeparator();
+    QMenu *chan = newMenu(edit, "chan", QStringLiteral("変換(&H)"));
+    addAction(chan, "chanLowtoUp", QStringLiteral("小文字→大文字(&U)"));
+    addAction(chan, "chanUptoLow", QStringLiteral("大文字→小文字(&L)"));
+    addAction(chan, "chanWide", QStringLiteral("半角→全角(&W)"));
+    addAction(chan, "chanNarrow", QStringLiteral("全角→半角(&N)"));
+    addAction(chan, "chanKatakana", QStringLiteral("ひらがな→カタカナ(&K)"));
+    addAction(chan, "chanHiragana", QStringLiteral("カタカナ→ひらがな(&H)"));
+    addAction(chan, "chanNotag", QStringLiteral("タグを消す(&T)"));
+    addAction(chan, "chanBr", QStringLiteral("改行→<BR>(&B)"));
+    edit->addSeparator();
+    addAction(edit, "jumpNext", QStringLiteral("次のタグへ(&N)"), QKeySequence(Qt::Key_F5));
+    addAction(edit, "jumpBefore", QStringLiteral("前のタグへ(&B)"), QKeySequence(Qt::Key_F6));
+    edit->addSeparator();
+    addAction(edit, "focustoText", QStringLiteral("テキストにフォーカス(&F)"), QKeySequence(Qt::Key_F2),
+              [this] { m_edit->setFocus(); });
+    addAction(edit, "mmOption", QStringLiteral("オプション(&O)"));
+
+    // Search
+    QMenu *search = newMenu(nullptr, "mmKensaku", QStringLiteral("検索(&S)"));
+    addAction(search, "kensaku", QStringLiteral("検索(&F)"), QKeySequence("Ctrl+F"));
+    addAction(search, "nextkensaku", QStringLiteral("次を検索(&P)"), QKeySequence(Qt::Key_F3))->setEnabled(false);
+    addAction(search, "tikan", QStringLiteral("置換(&R)"), QKeySequence("Ctrl+R"));
+    search->addSeparator();
+    addAction(search, "SelHome", QStringLiteral("ファイルの先頭(&H)"), QKeySequence("Ctrl+H"));
+    addAction(search, "SelEnd", QStringLiteral("ファイルの最後(&E)"), QKeySequence("Ctrl+E"));
+
+    // Marker
+    QMenu *marker = newMenu(nullptr, "hyoji", QStringLiteral("マーカー(&V)"));
+    QMenu *colour = newMenu(marker, "hjIro", QStringLiteral("色(&C)"));
+    const QStringList colours = {QStringLiteral("黒(&B)"), QStringLiteral("青(&L)"), QStringLiteral("赤(&R)"),
+                                 QStringLiteral("緑(&G)")};
+    for (int i = 0; i < colours.size(); ++i)
+        addAction(colour, QStringLiteral("hyIroin(%1)").arg(i), colours[i]);
+    QMenu *deco = newMenu(marker, "hjSosyo", QStringLiteral("装飾(&S)"));
+    const QStringList decos = {QStringLiteral("ボールド(&B)"), QStringLiteral("イタリック(&I)"),
+                               QStringLiteral("下線(&U)"), QStringLiteral("装飾のクリアー(&C)")};
+    for (int i = 0; i < decos.size(); ++i)
+        addAction(deco, QStringLiteral("hjSoin(%1)").arg(i), decos[i]);
+    addAction(marker, "TagColor", QStringLiteral("タグに色をつける(&T)"));
+    connect(marker, &QMenu::aboutToShow, this, [this] {
+        const bool any = m_edit->selLength() > 0;
+        m_menus.value("hjIro")->setEnabled(any);
+        m_menus.value("hjSosyo")->setEnabled(any);
+    });
+
+    // Tag menu, from the tag tables.
+    QMenu *tags = newMenu(nullptr, "TagS", QStringLiteral("タグ(&T)"));
+    QMenu *withEnd = newMenu(tags, "tSyu", QStringLiteral("終タグのあるタグ(&N)"));
+    QMenu *noEnd = newMenu(tags, "tTan", QStringLiteral("終タグのないタグ(&E)"));
+    withEnd->addAction(QStringLiteral("-"))->setObjectName("TagSyu(0)");
+    noEnd->addAction(QStringLiteral("-"))->setObjectName("TagTan(0)");
+    withEnd->actions().first()->setEnabled(false);
+    noEnd->actions().first()->setEnabled(false);
+
+    // Tools
+    QMenu *tools = newMenu(nullptr, "mmTool", QStringLiteral("ツール(&L)"));
+    addAction(tools, "tlHyou", QStringLiteral("表ウィザード(&T)"));
+    addAction(tools, "tlImap", QStringLiteral("イメージマップ(&I)"));
+    addAction(tools, "tlGrad", QStringLiteral("グラデーション文字(&G)"));
+
+    // Help
+    QMenu *help = newMenu(nullptr, "mmHelp", QStringLiteral("ヘルプ(&H)"));
+    addAction(help, "mokuji", QStringLiteral("目次(&P)"), QKeySequence(Qt::Key_F1));
+    addAction(help, "version", QStringLiteral("バージョン情報(&A)"));
+}
+
+void MainWindow::startUp(const QString &commandLine, const Progress &progress)
+{
+    auto say = [&](const QString &text, bool yield) {
+        if (progress)
+            progress(text, yield);
+        if (yield)
+            QCoreApplication::processEvents();
+    };
+
+    // 1. The list boxes start at their first item (done when the palette is built).
+    say(QStringLiteral("最近使ったﾌｧｲﾙの読み取り中"), true);
+    m_recent.load();
+    rebuildRecentMenu();
+
+    say(QStringLiteral("ｶｽﾀﾏｲｽﾞﾀｸﾞの読み取り中"), false);
+    m_palette->field("Text1(0)")->setText(AppEnv::setting("main", "10", QString()));
+    m_palette->field("Text3(0)")->setText(AppEnv::setting("main", "30", QString()));
+    m_palette->field("Text1(1)")->setText(AppEnv::setting("main", "11", QString()));
+    m_palette->field("Text3(1)")->setText(AppEnv::setting("main", "31", QString()));
+    m_palette->field("Text4")->setText(AppEnv::setting("main", "4", QString()));
+
+    bool ok = false;
+    const int mode = AppEnv::setting("main", "ModosuMode", "1").trimmed().toInt(&ok);
+    Shared::UndoMode = ok ? mode : 1;
+    m_history.setFolder(chooseHistoryFolder(AppEnv::programFolder()));
+    m_history.setMode(Shared::UndoMode);
+
+    say(QStringLiteral("ﾀｸﾞの定義中"), true);
+    QMenu *withEnd = m_menus.value("tSyu");
+    for (int i = 0; i < TagTables::PairFilled; ++i) {
+        const PairTag &t = TagTables::pairTags()[i];
+        QAction *a = withEnd->addAction(Palette::literalCaption(t.start));
+        a->setObjectName(QStringLiteral("TagSyu(%1)").arg(i + 1));
+        connect(a, &QAction::triggered, this, [this, t] {
+            m_edit->wrap(t.start, t.end);
+            m_edit->setFocus();
+        });
+    }
+    QMenu *noEnd = m_menus.value("tTan");
+    for (int i = 0; i < TagTables::SingleFilled; ++i) {
+        const QString t = TagTables::singleTags()[i];
+        QAction *a = noEnd->addAction(Palette::literalCaption(t));
+        a->setObjectName(QStringLiteral("TagTan(%1)").arg(i + 1));
+        connect(a, &QAction::triggered, this, [this, t] {
+            m_edit->insert(t);
+            m_edit->setFocus();
+        });
+    }
+
+    if (!commandLine.isEmpty()) {
+        say(QStringLiteral("ｺﾏﾝﾄﾞﾌｧｲﾙの読み取り中"), true);
+        m_palette->setEnabled(true);
+        loadDocument(DocPaths::absolute(commandLine), commandLine);
+        say(QString(), true);
+        return;
+    }
+    say(QStringLiteral("空のﾌｧｲﾙを作成中"), true);
+    loadDocument(DocPaths::untitledPath(), kUntitled);
+    m_history.writeBase(m_edit->text());
+    say(QString(), true);
+}
+
+void MainWindow::loadDocument(const QString &path, const QString &captionName)
+{
+    const TextFileRead r = readTextFileEx(path);
+    Shared::DocumentPath = path;
+    m_previewPath = DocPaths::previewPath(path);
+    m_format = r.status == TextFileRead::Ok ? r.format : TextFormat();
+    if (r.status != TextFileRead::Ok && DocPaths::isUntitled(path)) {
+        // A missing template: new documents are written the way the template would be.
+        m_format = TextFormat();
+    }
+    m_edit->setText(r.text);
+    colourReset();
+    setWindowTitle(DocPaths::caption(captionName));
+    updateStatus();
+}
+
+void MainWindow::colourReset()
+{
+    m_edit->formatDisplay([this] {
+        QTextCursor c(m_edit->document());
+        c.select(QTextCursor::Document);
+        QTextCharFormat f;
+        f.setForeground(Qt::black);
+        c.mergeCharFormat(f);
+    });
+    m_edit->setSelStart(0);
+}
+
+void MainWindow::rebuildRecentMenu()
+{
+    QMenu *file = m_menus.value("mmFile");
+    for (QAction *a : std::as_const(m_recentActions)) {
+        file->removeAction(a);
+        a->deleteLater();
+    }
+    m_recentActions.clear();
+    for (int i = 0; i < m_recent.count(); ++i) {
+        auto *a = new QAction(Palette::literalCaption(m_recent.paths()[i]), file);
+        a->setObjectName(QStringLiteral("fileSaikin(%1)").arg(i + 1));
+        const int index = i + 1;
+        connect(a, &QAction::triggered, this, [this, index] { fileSaikin_Click(index); });
+        file->insertAction(m_s1, a);
+        m_recentActions << a;
+    }
+}
+
+bool MainWindow::isModified() const
+{
+    return m_edit->text() != ReadTextFile(Shared::DocumentPath);
+}
+
+bool MainWindow::savePrompt()
+{
+    QFile::remove(m_previewPath);
+    if (!isModified())
+        return true;
+    const auto answer = Prompts::askYesNoCancel(
+        this, QStringLiteral("内容が変更されています。上書き保存しますか？"), QStringLiteral("保存する?"));
+    if (answer == QMessageBox::Cancel)
+        return false;
+    if (answer == QMessageBox::Yes)
+        return fileSa_Click();  // a failed or cancelled save keeps the text: stop the command
+    return true;
+}
+
+void MainWindow::FileNew_Click()
+{
+    if (!savePrompt())
+        return;
+    loadDocument(DocPaths::untitledPath(), kUntitled);
+}
+
+void MainWindow::FileOpen_Click()
+{
+    const QString path = Prompts::openFile(
+        this, QStringLiteral("HTMLファイル|*.htm;*.html|テキストファイル|*.txt|すべてのファイル|*.*"));
+    if (path.isEmpty())
+        return;
+    if (!savePrompt())
+        return;
+    loadDocument(path, DocPaths::fileName(path));
+    m_recent.add(path);
+    rebuildRecentMenu();
+}
+
+void MainWindow::fileSaikin_Click(int index)
+{
+    if (index < 1 || index > m_recent.count())
+        return;
+    const QString path = m_recent.paths()[index - 1];
+    if (!savePrompt())
+        return;
+    loadDocument(path, path);
+    m_recent.add(path);
+    rebuildRecentMenu();
+}
+
+bool MainWindow::writeDocument(const QString &path)
+{
+    QString error;
+    if (writeTextFile(path, m_edit->text(), m_format, &error))
+        return true;
+    Prompts::error(this, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(path, error),
+                   QStringLiteral("保存できません"));
+    return false;
+}
+
+bool MainWindow::fileSa_Click()
+{
+    if (DocPaths::isUntitled(Shared::DocumentPath))
+        return FileName_Click();
+    if (!writeDocument(Shared::DocumentPath))
+        return false;
+    if (m_preview->hasBrowser())
+        m_preview->reload();
+    updateStatus();
+    return true;
+}
+
+bool MainWindow::FileName_Click()
+{
+    const QString path = Prompts::saveFile(
+        this, QStringLiteral("HTMLファイル|*.htm;*.html|テキストファイル|*.txt|すべてのファイル|*.*"));
+    if (path.isEmpty())
+        return false;
+    if (!writeDocument(path))
+        return false;
+    m_previewPath = DocPaths::previewPath(path);
+    Shared::DocumentPath = path;
+    setWindowTitle(DocPaths::caption(DocPaths::fileName(path)));
+    m_actions.value("fileSa")->setEnabled(true);
+    m_recent.add(path);
+    rebuildRecentMenu();
+    updateStatus();
+    return true;
+}
+
+void MainWindow::FileShell_Click()
+{
+    QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+}
+
+void MainWindow::FilePaste_Click()
+{
+    const QString path = Prompts::openFile(
+        this, QStringLiteral("テキストファイル|*.txt|HTMLファイル|*.htm;*.html|すべてのファイル|*.*"));
+    if (path.isEmpty())
+        return;
+    m_edit->insert(ReadTextFile(path));
+}
+
+void MainWindow::FilePasteRTF_Click()
+{
+    const QString path = Prompts::openFile(
+        this, QStringLiteral("RTFファイル|*.rtf|テキストファイル|*.txt|HTMLファイル|*.htm;*.html|すべてのファイル|*.*"));
+    if (path.isEmpty())
+        return;
+    // Rich text files are handed to the editor as rich text once the reader for
+    // them is in place; until then their text is inserted as it stands.
+    m_edit->insert(ReadTextFile(path));
+}
+
+void MainWindow::onTextEdited()
+{
+    m_tabs->setCurrentIndex(0);
+    m_history.setMode(Shared::UndoMode);
+    m_history.onChange(m_edit->text());
+}
+
+void MainWindow::Modosu_Click()
+{
+    m_history.setMode(Shared::UndoMode);
+    m_history.undo(m_edit->text(), [this](const QString &t) { m_edit->setText(t); });
+}
+
+void MainWindow::ModoYarinao_Click()
+{
+    m_history.setMode(Shared::UndoMode);
+    m_history.redo([this](const QString &t) { m_edit->setText(t); });
+}
+
+void MainWindow::refreshEditMenu()
+{
+    const int mode = Shared::UndoMode;
+    m_history.setMode(mode);
+    QAction *undo = m_actions.value("Modosu");
+    QAction *redo = m_actions.value("ModoYarinao");
+    if (mode == 0) {
+        undo->setEnabled(false);
+        redo->setEnabled(false);
+    } else if (mode == 1 || mode == 2) {
+        undo->setEnabled(m_history.canUndo());
+        redo->setEnabled(m_history.canRedo());
+    }
+    const bool any = m_edit->selLength() > 0;
+    for (const char *n : {"Cut", "Copy", "Cutadd", "Copyadd"})
+        m_actions.value(n)->setEnabled(any);
+    m_menus.value("chan")->setEnabled(any);
+}
+
+void MainWindow::onTabChanged(int index)
+{
+    const int previous = m_previousTab;
+    m_previousTab = index;
+    if (previous == 0 && index == 1)
+        showPreview();
+}
+
+void MainWindow::showPreview()
+{
+    QString error;
+    if (!writeTextFile(m_previewPath, m_edit->text(), m_format, &error)) {
+        m_preview->showMessage(QStringLiteral("確認用のファイル「%1」を書き込めないため、表示できません。\n%2")
+                                   .arg(m_previewPath, error));
+        return;
+    }
+    m_preview->showFile(m_previewPath);
+}
+
+void MainWindow::updateStatus()
+{
+    m_statusFormat->setText(QString::fromLatin1(m_format.encoding) + (m_format.bom ? QStringLiteral(" (BOM)") : QString()) +
+                            QStringLiteral("  ") + lineEndName(m_format.lineEnd));
+    const QTextCursor c = m_edit->textCursor();
+    m_statusCaret->setText(QStringLiteral("%1 行  %2 桁").arg(c.blockNumber() + 1).arg(c.positionInBlock() + 1));
+}
+
+void MainWindow::runOpener(const QString &name)
+{
+    emit openerRequested(name);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Menu shortcuts win over the editor's own key bindings (Ctrl+Z, Ctrl+C, Del, …).
+    if (watched == m_edit && event->type() == QEvent::ShortcutOverride) {
+        auto *ke = static_cast<QKeyEvent *>(event);
+        const QKeySequence seq(ke->keyCombination());
+        for (QAction *a : std::as_const(m_actions)) {
+            if (a->shortcut() == seq && a->isEnabled()) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainWindow::shutDown()
+{
+    if (m_shutDownDone)
+        return true;
+    if (!m_previewPath.isEmpty()) {
+        QFile::remove(m_previewPath);
+        if (isModified()) {
+            const auto answer = Prompts::askYesNoCancel(
+                this, QStringLiteral("内容が変更されています。保存しますか？"), QStringLiteral("保存する?"));
+            if (answer == QMessageBox::Cancel)
+                return false;
+            if (answer == QMessageBox::Yes && !fileSa_Click())
+                return false;
+        }
+    }
+    m_history.removeFiles();
+    AppEnv::setSetting("main", "10", m_palette->field("Text1(0)")->text());
+    AppEnv::setSetting("main", "30", m_palette->field("Text3(0)")->text());
+    AppEnv::setSetting("main", "11", m_palette->field("Text1(1)")->text());
+    AppEnv::setSetting("main", "31", m_palette->field("Text3(1)")->text());
+    AppEnv::setSetting("main", "4", m_palette->field("Text4")->text());
+    AppEnv::setSetting("main", "ModosuMode", QString::number(Shared::UndoMode));
+    m_recent.save();
+    AppEnv::syncSettings();
+    m_shutDownDone = true;
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!shutDown()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // Every other window (About, help, replace) goes with the main window.
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible())
+            w->close();
+}

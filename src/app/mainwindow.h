@@ -1,0 +1,103 @@
+#pragma once
+// The main window: tag palette, attribute bar, the editing area and the preview tab,
+// menus, the document and its files, start-up and shut-down.
+#include "document/recentfiles.h"
+#include "document/textfile.h"
+#include "document/undohistory.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <functional>
+
+class EditArea;
+class PreviewPane;
+class QAction;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class TagPalette;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up: progress(text, yield) reports each step to the splash window.
+    using Progress = std::function<void(const QString &text, bool yield)>;
+    void startUp(const QString &commandLine, const Progress &progress = {});
+
+    EditArea *edit() const { return m_edit; }
+    TagPalette *palette() const { return m_palette; }
+    QTabWidget *viewTabs() const { return m_tabs; }
+    QAction *action(const QString &name) const { return m_actions.value(name); }
+    QMenu *menu(const QString &name) const;
+    const RecentFiles &recentFiles() const { return m_recent; }
+    UndoHistory &history() { return m_history; }
+    QString documentPath() const;
+    QString previewPath() const { return m_previewPath; }
+    const TextFormat &documentFormat() const { return m_format; }
+
+    // Commands (menu items and buttons run these).
+    void FileNew_Click();
+    void FileOpen_Click();
+    bool fileSa_Click();    // Save; false when nothing was written
+    bool FileName_Click();  // Save As; false on cancel or failure
+    void fileSaikin_Click(int index);
+    void FileShell_Click();
+    void FilePaste_Click();
+    void FilePasteRTF_Click();
+    void Modosu_Click();
+    void ModoYarinao_Click();
+    void refreshEditMenu();
+
+    // The document differs from its file.
+    bool isModified() const;
+    // Save prompt: false when the calling command must stop.
+    bool savePrompt();
+
+    // Shut-down sequence; false when the user kept the program running.
+    bool shutDown();
+
+signals:
+    // An opener button or menu item whose window lives elsewhere was used.
+    void openerRequested(const QString &name);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    QAction *addAction(QMenu *menu, const QString &name, const QString &caption,
+                       const QKeySequence &shortcut = QKeySequence(), std::function<void()> handler = {});
+    void rebuildRecentMenu();
+    void loadDocument(const QString &path, const QString &captionName);
+    bool writeDocument(const QString &path);
+    void onTextEdited();
+    void onTabChanged(int index);
+    void showPreview();
+    void updateStatus();
+    void colourReset();
+    void runOpener(const QString &name);
+
+    EditArea *m_edit = nullptr;
+    TagPalette *m_palette = nullptr;
+    QTabWidget *m_tabs = nullptr;
+    PreviewPane *m_preview = nullptr;
+    QLabel *m_statusFormat = nullptr;
+    QLabel *m_statusCaret = nullptr;
+    QHash<QString, QAction *> m_actions;
+    QHash<QString, QMenu *> m_menus;
+    QAction *m_recentSeparator = nullptr;
+    QAction *m_s1 = nullptr;
+    QList<QAction *> m_recentActions;
+
+    QString m_previewPath;
+    TextFormat m_format;
+    RecentFiles m_recent;
+    UndoHistory m_history;
+    int m_previousTab = 0;
+    bool m_closing = false;
+    bool m_shutDownDone = false;
+};

@@ -1,0 +1,108 @@
+#include "undohistory.h"
+
+#include "textfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+QString UndoHistory::filePath(int place) const
+{
+    const QString name = QStringLiteral("modo%1.tmp").arg(place);
+    return m_folder.endsWith(QLatin1Char('/')) ? m_folder + name : m_folder + QLatin1Char('/') + name;
+}
+
+void UndoHistory::writeFile(int place, const QString &text)
+{
+    // Best effort, and cheap: a plain write is enough for a history file.
+    QFile f(filePath(place));
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(encodeTextFile(text, TextFormat()));
+}
+
+void UndoHistory::onChange(const QString &text)
+{
+    if (!m_skipNext) {
+        if (m_mode == Files) {
+            QFile::remove(filePath(3));
+            QFile::rename(filePath(2), filePath(3));
+            QFile::rename(filePath(1), filePath(2));
+            QFile::rename(filePath(0), filePath(1));
+            writeFile(0, text);
+        } else if (m_mode == Memory) {
+            m_memory[3] = std::move(m_memory[2]);
+            m_memory[2] = std::move(m_memory[1]);
+            m_memory[1] = std::move(m_memory[0]);
+            m_memory[0] = text;
+        }
+    }
+    m_skipNext = false;
+}
+
+bool UndoHistory::canUndo() const
+{
+    if (m_mode == Files)
+        return !ReadTextFile(filePath(1)).isEmpty();
+    if (m_mode == Memory)
+        return !m_memory[1].isEmpty();
+    return false;
+}
+
+bool UndoHistory::undo(const QString &current, const std::function<void(const QString &)> &setText)
+{
+    if (m_mode == Files) {
+        const TextFileRead earlier = readTextFileEx(filePath(1));
+        if (earlier.status != TextFileRead::Ok)
+            return false;
+        m_skipNext = true;
+        m_redoText = current;
+        setText(earlier.text);
+        m_skipNext = false;
+        QFile::remove(filePath(1));
+        QFile::rename(filePath(2), filePath(1));
+        QFile::rename(filePath(3), filePath(2));
+        return true;
+    }
+    if (m_memory[1].isEmpty())
+        return false;
+    m_skipNext = true;
+    m_redoText = current;
+    setText(m_memory[1]);
+    m_skipNext = false;
+    m_memory[1] = std::move(m_memory[2]);
+    m_memory[2] = std::move(m_memory[3]);
+    m_memory[3].clear();
+    return true;
+}
+
+void UndoHistory::redo(const std::function<void(const QString &)> &setText)
+{
+    setText(m_redoText);
+    m_redoText.clear();
+    for (int i = 0; i < 4; ++i)
+        QFile::remove(filePath(i));
+    for (QString &m : m_memory)
+        m.clear();
+}
+
+void UndoHistory::writeBase(const QString &text)
+{
+    writeFile(0, text);
+}
+
+void UndoHistory::removeFiles()
+{
+    for (int i = 3; i >= 0; --i)
+        QFile::remove(filePath(i));
+}
+
+QString chooseHistoryFolder(const QString &programFolder)
+{
+    const QFileInfo info(programFolder);
+    if (info.isDir() && info.isWritable())
+        return programFolder;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return data;
+}

@@ -1,0 +1,223 @@
+#include "editarea.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+
+EditArea::EditArea(QWidget *parent) : QPlainTextEdit(parent)
+{
+    setObjectName("Text2");
+    setUndoRedoEnabled(false);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setTabChangesFocus(false);
+    connect(document(), &QTextDocument::contentsChange, this, &EditArea::onContentsChange);
+}
+
+void EditArea::onContentsChange(int, int removed, int added)
+{
+    if (m_silence > 0)
+        return;
+    if (removed == 0 && added == 0)
+        return;
+    if (m_grouped > 0) {
+        m_pendingChange = true;
+        return;
+    }
+    emit textEdited();
+}
+
+QString EditArea::text() const
+{
+    return toPlainText();
+}
+
+void EditArea::setText(const QString &text)
+{
+    // Replacing through a cursor keeps the change a single edit; the caret ends at 0.
+    QTextCursor c(document());
+    c.select(QTextCursor::Document);
+    const bool wasEmpty = document()->isEmpty();
+    if (wasEmpty && text.isEmpty()) {
+        // Nothing changes, but every load counts as a change of the text.
+        emit textEdited();
+        return;
+    }
+    {
+        ++m_grouped;
+        c.beginEditBlock();
+        c.removeSelectedText();
+        c.insertText(text, QTextCharFormat());
+        c.endEditBlock();
+        --m_grouped;
+    }
+    QTextCursor caret(document());
+    caret.setPosition(0);
+    setTextCursor(caret);
+    m_pendingChange = false;
+    emit textEdited();
+}
+
+int EditArea::textLength() const
+{
+    return document()->characterCount() - 1;
+}
+
+int EditArea::selStart() const
+{
+    return textCursor().selectionStart();
+}
+
+void EditArea::setSelStart(int pos)
+{
+    QTextCursor c = textCursor();
+    c.setPosition(qBound(0, pos, textLength()));
+    setTextCursor(c);
+}
+
+int EditArea::selLength() const
+{
+    const QTextCursor c = textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+void EditArea::setSelLength(int length)
+{
+    select(selStart(), length);
+}
+
+void EditArea::select(int start, int length)
+{
+    const int n = textLength();
+    start = qBound(0, start, n);
+    const int end = qBound(start, start + qMax(0, length), n);
+    QTextCursor c = textCursor();
+    c.setPosition(start);
+    c.setPosition(end, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+QString EditArea::selText() const
+{
+    QString s = textCursor().selectedText();
+    // The cursor reports paragraph breaks as U+2029; the document's text uses "\n".
+    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    s.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return s;
+}
+
+void EditArea::setSelText(const QString &text)
+{
+    QTextCursor c = textCursor();
+    if (!c.hasSelection() && text.isEmpty())
+        return;
+    // New text takes the editor's plain look, not the formatting of its neighbour.
+    oneChange([&] {
+        c.insertText(text, QTextCharFormat());
+        setTextCursor(c);
+    });
+}
+
+void EditArea::wrap(const QString &start, const QString &end)
+{
+    oneChange([&] { setSelText(start + selText() + end); });
+}
+
+void EditArea::wrapStepBack(const QString &start, const QString &end)
+{
+    wrap(start, end);
+    setSelStart(selStart() - int(end.size()));
+}
+
+void EditArea::insert(const QString &text)
+{
+    setSelText(text);
+}
+
+void EditArea::formatDisplay(const std::function<void()> &fn)
+{
+    ++m_silence;
+    fn();
+    --m_silence;
+}
+
+void EditArea::setSelectionColor(const QColor &color)
+{
+    QTextCharFormat f;
+    f.setForeground(color);
+    mergeSelectionFormat(f);
+}
+
+void EditArea::mergeSelectionFormat(const QTextCharFormat &format)
+{
+    formatDisplay([&] {
+        QTextCursor c = textCursor();
+        c.mergeCharFormat(format);
+    });
+}
+
+void EditArea::setSelRichText(const QString &html)
+{
+    QTextCursor c = textCursor();
+    oneChange([&] {
+        c.insertFragment(QTextDocumentFragment::fromHtml(html));
+        setTextCursor(c);
+    });
+}
+
+void EditArea::oneChange(const std::function<void()> &fn)
+{
+    ++m_grouped;
+    fn();
+    --m_grouped;
+    if (m_grouped == 0 && m_pendingChange) {
+        m_pendingChange = false;
+        emit textEdited();
+    }
+}
+
+void EditArea::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Tab && e->modifiers() == Qt::NoModifier) {
+        // Four spaces stand in for the tab; the key itself is consumed.
+        emit tabTyped();
+        e->accept();
+        return;
+    }
+    // Shortcuts of the menus win over the editor's own bindings (see Form1's
+    // ShortcutOverride handling); everything else is the editor's.
+    QPlainTextEdit::keyPressEvent(e);
+}
+
+void EditArea::mousePressEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::RightButton) {
+        emit contextRequested(e->globalPosition().toPoint());
+        e->accept();
+        return;
+    }
+    QPlainTextEdit::mousePressEvent(e);
+}
+
+void EditArea::contextMenuEvent(QContextMenuEvent *e)
+{
+    // The window shows its Edit menu on the right button instead.
+    if (e->reason() == QContextMenuEvent::Keyboard)
+        emit contextRequested(e->globalPos());
+    e->accept();
+}
+
+bool EditArea::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source->hasText();
+}
+
+void EditArea::insertFromMimeData(const QMimeData *source)
+{
+    // Pasting and dropping bring plain text only.
+    if (source->hasText())
+        setSelText(source->text());
+}

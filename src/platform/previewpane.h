@@ -1,0 +1,39 @@
+#pragma once
+// The preview tab's content. The browser engine is created on first use only, so
+// start-up does not pay for it.
+#include <QWidget>
+
+class QStackedLayout;
+class QLabel;
+
+class PreviewPane : public QWidget {
+    Q_OBJECT
+public:
+    explicit PreviewPane(QWidget *parent = nullptr);
+
+    // Shows a local page file as HTML (whatever its name ends in).
+    void showFile(const QString &path);
+    // Loads the same file again, if one was shown.
+    void reload();
+    // Shows a short message instead of a page.
+    void showMessage(const QString &text);
+    // Prints the current page with the engine's own print command.
+    void print();
+    bool hasBrowser() const { return m_browser != nullptr; }
+    QWidget *browser() const { return m_browser; }
+    QString currentFile() const { return m_file; }
+
+    // Must run before the application object exists.
+    static void registerScheme();
+
+signals:
+    void loadFinished(bool ok);
+
+private:
+    void ensureBrowser();
+
+    QStackedLayout *m_stack;
+    QLabel *m_message;
+    QWidget *m_browser = nullptr;
+    QString m_file;
+};

@@ -1,0 +1,100 @@
+#include "prompts.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+
+namespace {
+Prompts::Answerer g_answerer;
+}
+
+namespace Prompts {
+
+QString appTitle()
+{
+    return QStringLiteral("Tarnell");
+}
+
+void setAnswerer(Answerer answerer)
+{
+    g_answerer = std::move(answerer);
+}
+
+void info(QWidget *parent, const QString &text, const QString &title)
+{
+    if (g_answerer) {
+        g_answerer(QStringLiteral("info"), text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, title.isEmpty() ? appTitle() : title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void error(QWidget *parent, const QString &text, const QString &title)
+{
+    if (g_answerer) {
+        g_answerer(QStringLiteral("error"), text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, title.isEmpty() ? appTitle() : title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QMessageBox::StandardButton askYesNoCancel(QWidget *parent, const QString &text, const QString &title)
+{
+    if (g_answerer)
+        return QMessageBox::StandardButton(g_answerer(QStringLiteral("ask"), text).toInt());
+    QMessageBox box(QMessageBox::Question, title, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int r = box.exec();
+    return r == QMessageBox::Yes || r == QMessageBox::No ? QMessageBox::StandardButton(r) : QMessageBox::Cancel;
+}
+
+QString input(QWidget *parent, const QString &prompt, const QString &defaultAnswer)
+{
+    if (g_answerer)
+        return g_answerer(QStringLiteral("input"), prompt);
+    QInputDialog dlg(parent);
+    dlg.setWindowTitle(appTitle());
+    dlg.setLabelText(prompt);
+    dlg.setTextValue(defaultAnswer);
+    dlg.setOkButtonText(QStringLiteral("OK"));
+    dlg.setCancelButtonText(QStringLiteral("キャンセル"));
+    dlg.resize(360, dlg.sizeHint().height());
+    return dlg.exec() == QDialog::Accepted ? dlg.textValue() : QString();
+}
+
+QString qtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString pattern = parts[i + 1];
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (pattern == QLatin1String("*.*"))
+            pattern = QStringLiteral("*");
+        out << parts[i] + QStringLiteral(" (") + pattern + QLatin1Char(')');
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+QString openFile(QWidget *parent, const QString &filter, const QString &folder)
+{
+    if (g_answerer)
+        return g_answerer(QStringLiteral("open"), filter);
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("開く"), folder, qtFilter(filter), nullptr,
+                                        QFileDialog::ReadOnly);
+}
+
+QString saveFile(QWidget *parent, const QString &filter, const QString &folder)
+{
+    if (g_answerer)
+        return g_answerer(QStringLiteral("save"), filter);
+    // The editor never adds an extension of its own; the system dialog already asks
+    // before replacing an existing file.
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("名前をつけて保存"), folder, qtFilter(filter));
+}
+
+}

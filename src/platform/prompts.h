@@ -1,0 +1,37 @@
+#pragma once
+// Message boxes, the one-line input box and the file dialogs, in one place so that
+// every window asks the same way and tests can answer without a person.
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace Prompts {
+
+QString appTitle();  // "Tarnell"
+
+// Message box with an OK button.
+void info(QWidget *parent, const QString &text, const QString &title = QString());
+void error(QWidget *parent, const QString &text, const QString &title = QString());
+
+// Yes/No/Cancel question; returns QMessageBox::Yes, No or Cancel.
+QMessageBox::StandardButton askYesNoCancel(QWidget *parent, const QString &text, const QString &title);
+
+// Input box: returns the answer, "" on Cancel.
+QString input(QWidget *parent, const QString &prompt, const QString &defaultAnswer = QString());
+
+// File dialogs; filter in the form "desc|pattern|desc|pattern"; "" on cancel.
+QString openFile(QWidget *parent, const QString &filter, const QString &folder = QString());
+QString saveFile(QWidget *parent, const QString &filter, const QString &folder = QString());
+
+// "HTMLファイル|*.htm;*.html|..." -> "HTMLファイル (*.htm *.html);;..."
+QString qtFilter(const QString &filter);
+
+// Test hooks: when set, they answer instead of a dialog. kind is "info", "error",
+// "ask", "input", "open" or "save"; the answer of "ask" is the button's number.
+using Answerer = std::function<QString(const QString &kind, const QString &text)>;
+void setAnswerer(Answerer answerer);
+
+}
