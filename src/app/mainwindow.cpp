@@ -311,19 +311,20 @@ void MainWindow::colourReset()
 
 void MainWindow::rebuildRecentMenu()
 {
+    // The list only grows (up to five), so entries are created once and then relabelled.
     QMenu *file = m_menus.value("mmFile");
-    for (QAction *a : std::as_const(m_recentActions)) {
-        file->removeAction(a);
-        a->deleteLater();
-    }
-    m_recentActions.clear();
-    for (int i = 0; i < m_recent.count(); ++i) {
-        auto *a = new QAction(Palette::literalCaption(m_recent.paths()[i]), file);
-        a->setObjectName(QStringLiteral("fileSaikin(%1)").arg(i + 1));
-        const int index = i + 1;
+    while (m_recentActions.size() < m_recent.count()) {
+        const int index = int(m_recentActions.size()) + 1;
+        auto *a = new QAction(file);
+        a->setObjectName(QStringLiteral("fileSaikin(%1)").arg(index));
         connect(a, &QAction::triggered, this, [this, index] { fileSaikin_Click(index); });
         file->insertAction(m_s1, a);
         m_recentActions << a;
+    }
+    for (int i = 0; i < m_recentActions.size(); ++i) {
+        const bool used = i < m_recent.count();
+        m_recentActions[i]->setText(used ? Palette::literalCaption(m_recent.paths()[i]) : QString());
+        m_recentActions[i]->setVisible(used);
     }
 }
 

@@ -1,10 +1,10 @@
 #include "textfile.h"
 
+#include "atomicwrite.h"
 #include "encoding.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -116,24 +116,8 @@ QByteArray encodeTextFile(const QString &text, const TextFormat &format, bool *c
 
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    if (f.write(bytes) != bytes.size()) {
-        if (error)
-            *error = f.errorString();
-        f.cancelWriting();
-        return false;
-    }
-    if (!f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    return true;
+    // QSaveFile reports success after a short write on a full disk; this does not.
+    return replaceFileSafely(path, bytes, error);
 }
 
 bool writeTextFile(const QString &path, const QString &text, const TextFormat &format, QString *error)
