@@ -7,6 +7,7 @@
 int main(int argc, char *argv[])
 {
     PreviewPane::registerScheme();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName("tarnell");
     QApplication::setOrganizationName("tarnell");

@@ -1,11 +1,14 @@
 #include "mainwindow.h"
 
+#include "commands.h"
+#include "optionsdialog.h"
 #include "document/docpaths.h"
 #include "editing/palette.h"
 #include "editing/tagtables.h"
 #include "platform/appenv.h"
 #include "platform/editarea.h"
 #include "platform/previewpane.h"
+#include "platform/printing.h"
 #include "platform/prompts.h"
 #include "platform/shared.h"
 
@@ -17,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QProcess>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -124,8 +128,8 @@ void MainWindow::buildMenus()
     addAction(file, "FileName", QStringLiteral("名前をつけて保存(&A)"), {}, [this] { FileName_Click(); });
     file->addSeparator();
     QMenu *print = newMenu(file, "mmPrint", QStringLiteral("印刷(&P)"));
-    addAction(print, "PrintText", QStringLiteral("編集画面を印刷(&H)"));
-    addAction(print, "PrintBrowse", QStringLiteral("確認画面を印刷(&K)"));
+    addAction(print, "PrintText", QStringLiteral("編集画面を印刷(&H)"), {}, [this] { PrintText_Click(); });
+    addAction(print, "PrintBrowse", QStringLiteral("確認画面を印刷(&K)"), {}, [this] { m_preview->print(this); });
     m_recentSeparator = file->addSeparator();
     m_recentSeparator->setObjectName("fileSaikin(0)");
     m_s1 = file->addSeparator();
@@ -168,7 +172,7 @@ void MainWindow::buildMenus()
     edit->addSeparator();
     addAction(edit, "focustoText", QStringLiteral("テキストにフォーカス(&F)"), QKeySequence(Qt::Key_F2),
               [this] { m_edit->setFocus(); });
-    addAction(edit, "mmOption", QStringLiteral("オプション(&O)"));
+    addAction(edit, "mmOption", QStringLiteral("オプション(&O)"), {}, [this] { OptionsDialog::run(m_edit, this); });
 
     // Search
     QMenu *search = newMenu(nullptr, "mmKensaku", QStringLiteral("検索(&S)"));
@@ -444,6 +448,15 @@ void MainWindow::FilePasteRTF_Click()
     m_edit->insert(ReadTextFile(path));
 }
 
+void MainWindow::PrintText_Click()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (!Printing::ChoosePrinter(this, printer, m_edit->selLength() > 0))
+        return;
+    // With nothing selected the whole text is printed.
+    Printing::printText(m_edit, printer);
+}
+
 void MainWindow::onTextEdited()
 {
     m_tabs->setCurrentIndex(0);
@@ -498,7 +511,7 @@ void MainWindow::showPreview()
                                    .arg(m_previewPath, error));
         return;
     }
-    m_preview->showFile(m_previewPath);
+    m_preview->showFile(m_previewPath, m_format.encoding);
 }
 
 void MainWindow::updateStatus()
@@ -511,6 +524,8 @@ void MainWindow::updateStatus()
 
 void MainWindow::runOpener(const QString &name)
 {
+    if (const Commands::Handler *h = Commands::find(name))
+        (*h)(*this);
     emit openerRequested(name);
 }
 

@@ -29,6 +29,7 @@ public:
 
     EditArea *edit() const { return m_edit; }
     TagPalette *palette() const { return m_palette; }
+    PreviewPane *preview() const { return m_preview; }
     QTabWidget *viewTabs() const { return m_tabs; }
     QAction *action(const QString &name) const { return m_actions.value(name); }
     QMenu *menu(const QString &name) const;
@@ -47,6 +48,7 @@ public:
     void FileShell_Click();
     void FilePaste_Click();
     void FilePasteRTF_Click();
+    void PrintText_Click();
     void Modosu_Click();
     void ModoYarinao_Click();
     void refreshEditMenu();

@@ -1,11 +1,15 @@
 #include "previewpane.h"
 
+#include "printing.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMimeDatabase>
+#include <QPrinter>
 #include <QStackedLayout>
 #include <QUrl>
+#include <QUrlQuery>
 
 #ifdef TARNELL_WEBENGINE
 #include <QBuffer>
@@ -43,8 +47,9 @@ public:
             return;
         }
         QByteArray mime;
+        const QByteArray charset = QUrlQuery(job->requestUrl()).queryItemValue("charset").toLatin1();
         if (path.endsWith(QLatin1String("$.tmp")))
-            mime = "text/html";
+            mime = "text/html; charset=" + (charset.isEmpty() ? QByteArray("UTF-8") : charset);
         else
             mime = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension).name().toUtf8();
         job->reply(mime, file);
@@ -113,14 +118,17 @@ void PreviewPane::ensureBrowser()
 #endif
 }
 
-void PreviewPane::showFile(const QString &path)
+void PreviewPane::showFile(const QString &path, const QByteArray &charset)
 {
+    m_charset = charset;
     m_file = path;
 #ifdef TARNELL_WEBENGINE
     ensureBrowser();
     QUrl url;
     url.setScheme(QString::fromLatin1(kScheme));
     url.setPath(QFileInfo(path).absoluteFilePath());
+    if (!charset.isEmpty())
+        url.setQuery(QStringLiteral("charset=") + QString::fromLatin1(charset));
     m_stack->setCurrentWidget(m_browser);
     static_cast<QWebEngineView *>(m_browser)->load(url);
 #else
@@ -131,7 +139,7 @@ void PreviewPane::showFile(const QString &path)
 void PreviewPane::reload()
 {
     if (!m_file.isEmpty() && m_browser)
-        showFile(m_file);
+        showFile(m_file, m_charset);
 }
 
 void PreviewPane::showMessage(const QString &text)
@@ -140,9 +148,22 @@ void PreviewPane::showMessage(const QString &text)
     m_stack->setCurrentWidget(m_message);
 }
 
-void PreviewPane::print()
+void PreviewPane::print(QWidget *dialogParent)
 {
 #ifdef TARNELL_WEBENGINE
-    // Printing is done by the caller through the page's printToPdf / print API.
+    // Nothing shown yet: nothing to print.
+    if (!m_browser || m_file.isEmpty())
+        return;
+    auto *view = static_cast<QWebEngineView *>(m_browser);
+    auto *printer = new QPrinter(QPrinter::HighResolution);
+    if (!Printing::ChoosePrinter(dialogParent, *printer, false)) {
+        delete printer;
+        return;
+    }
+    connect(view, &QWebEngineView::printFinished, this, [printer](bool) { delete printer; },
+            Qt::SingleShotConnection);
+    view->print(printer);
+#else
+    (void)dialogParent;
 #endif
 }

@@ -11,14 +11,16 @@ class PreviewPane : public QWidget {
 public:
     explicit PreviewPane(QWidget *parent = nullptr);
 
-    // Shows a local page file as HTML (whatever its name ends in).
-    void showFile(const QString &path);
+    // Shows a local page file as HTML (whatever its name ends in), its bytes read in
+    // the given character encoding.
+    void showFile(const QString &path, const QByteArray &charset = "UTF-8");
     // Loads the same file again, if one was shown.
     void reload();
     // Shows a short message instead of a page.
     void showMessage(const QString &text);
-    // Prints the current page with the engine's own print command.
-    void print();
+    // Prints the current page with the engine's own print command (after the print
+    // dialog); does nothing before a page was shown.
+    void print(QWidget *dialogParent);
     bool hasBrowser() const { return m_browser != nullptr; }
     QWidget *browser() const { return m_browser; }
     QString currentFile() const { return m_file; }
@@ -36,4 +38,5 @@ private:
     QLabel *m_message;
     QWidget *m_browser = nullptr;
     QString m_file;
+    QByteArray m_charset;
 };

@@ -1,0 +1,31 @@
+#pragma once
+// The options dialog: the editor's font size and boldness, and where the undo history lives.
+#include <QDialog>
+
+class EditArea;
+class QCheckBox;
+class QLabel;
+class QRadioButton;
+class QSpinBox;
+
+class OptionsDialog : public QDialog {
+    Q_OBJECT
+public:
+    OptionsDialog(EditArea *edit, QWidget *parent = nullptr);
+
+    // Shows the dialog modally.
+    static void run(EditArea *edit, QWidget *parent);
+
+    void Command1_Click();  // OK
+    void Command2_Click();  // Cancel
+
+    // "フォントサイズ=" and the size with up to four decimals.
+    static QString sizeLabel(double points);
+
+private:
+    EditArea *m_edit;
+    QLabel *m_label;
+    QSpinBox *m_size;
+    QCheckBox *m_bold;
+    QRadioButton *m_modes[3];
+};
