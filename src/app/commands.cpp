@@ -1,9 +1,13 @@
 #include "commands.h"
 
 #include "mainwindow.h"
+#include "editing/search.h"
+#include "editing/tagfrm.h"
+#include "editing/tagnav.h"
 #include "platform/editarea.h"
 #include "platform/pickers.h"
 
+#include <QAction>
 #include <QHash>
 
 namespace Commands {
@@ -12,8 +16,27 @@ namespace {
 
 const QHash<QString, Handler> &table()
 {
-    static const QHash<QString, Handler> t = {
-    };
+    static const QHash<QString, Handler> t = [] {
+        QHash<QString, Handler> h = {
+            // Search
+            {"kensaku", [](MainWindow &w) {
+                 if (w.search().find(&w, w.edit()))
+                     w.action("nextkensaku")->setEnabled(true);
+             }},
+            {"nextkensaku", [](MainWindow &w) { w.search().findNext(&w, w.edit()); }},
+            {"tikan", [](MainWindow &w) { TikanFrm::open(&w, w.edit()); }},
+            // Tags and markers
+            {"jumpNext", [](MainWindow &w) { TagNav::jumpNext(w.edit()); }},
+            {"jumpBefore", [](MainWindow &w) { TagNav::jumpBefore(w.edit()); }},
+            {"TagColor", [](MainWindow &w) { TagNav::tagColor(w.edit()); }},
+            {"Command33", [](MainWindow &w) { TagFrm::run(&w, w.edit()); }},
+        };
+        for (int i = 0; i < 4; ++i) {
+            h.insert(QStringLiteral("hyIroin(%1)").arg(i), [i](MainWindow &w) { TagNav::hyIroin(w.edit(), i); });
+            h.insert(QStringLiteral("hjSoin(%1)").arg(i), [i](MainWindow &w) { TagNav::hjSoin(w.edit(), i); });
+        }
+        return h;
+    }();
     return t;
 }
 

@@ -4,6 +4,7 @@
 #include "optionsdialog.h"
 #include "document/docpaths.h"
 #include "editing/palette.h"
+#include "editing/tagnav.h"
 #include "editing/tagtables.h"
 #include "platform/appenv.h"
 #include "platform/editarea.h"
@@ -197,7 +198,7 @@ void MainWindow::buildMenus()
         addAction(deco, QStringLiteral("hjSoin(%1)").arg(i), decos[i]);
     addAction(marker, "TagColor", QStringLiteral("タグに色をつける(&T)"));
     connect(marker, &QMenu::aboutToShow, this, [this] {
-        const bool any = m_edit->selLength() > 0;
+        const bool any = TagNav::markerSubmenusEnabled(m_edit);
         m_menus.value("hjIro")->setEnabled(any);
         m_menus.value("hjSosyo")->setEnabled(any);
     });

@@ -4,6 +4,7 @@
 #include "document/recentfiles.h"
 #include "document/textfile.h"
 #include "document/undohistory.h"
+#include "editing/search.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -35,6 +36,7 @@ public:
     QMenu *menu(const QString &name) const;
     const RecentFiles &recentFiles() const { return m_recent; }
     UndoHistory &history() { return m_history; }
+    SearchState &search() { return m_search; }
     QString documentPath() const;
     QString previewPath() const { return m_previewPath; }
     const TextFormat &documentFormat() const { return m_format; }
@@ -99,6 +101,7 @@ private:
     TextFormat m_format;
     RecentFiles m_recent;
     UndoHistory m_history;
+    SearchState m_search;
     int m_previousTab = 0;
     bool m_closing = false;
     bool m_shutDownDone = false;

@@ -1,0 +1,74 @@
+#pragma once
+// Find, Find next and Replace on the editing area. Matching is exact and
+// case-sensitive and always runs forward from a start point to the end of the text.
+// The positions are plain ints over the whole text: no length limit.
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+
+class EditArea;
+class QLineEdit;
+class QPushButton;
+
+namespace Search {
+
+// 0-based position of the first occurrence of what in text at or after from, or -1.
+// An empty what matches at from as long as some text remains there.
+int findFrom(const QString &text, const QString &what, int from);
+
+// Replace all: every occurrence of what at or after from, left to right, without
+// searching the inserted text again.
+struct ReplaceResult {
+    int count = 0;        // replacements made
+    int first = -1;       // start of the first match in the old text (-1: none)
+    int oldEnd = -1;      // end of the last match in the old text
+    QString middle;       // what replaces old text [first, oldEnd)
+};
+// what must not be empty.
+ReplaceResult replaceAll(const QString &text, const QString &what, const QString &with, int from = 0);
+
+QString notFoundMessage();     // "検索文字列は見つかりませんでした。"
+QString replaceDoneMessage();  // "置換は終了しました。"
+QString emptySearchMessage();  // shown when there is nothing to search for
+
+}
+
+// The main window's Find and Find next: the search text and the last match.
+class SearchState {
+public:
+    QString SearchText;  // the last Find prompt's answer
+    int FoundPos = 0;    // 1-based match position relative to the search's start; 0 for none
+
+    // Find: asks for the search text and searches from the top. True when a match
+    // was selected (the opener then enables Find next).
+    bool find(QWidget *parent, EditArea *edit);
+    // Find next: searches from the end of the selection; no wrap-around.
+    bool findNext(QWidget *parent, EditArea *edit);
+
+    // The search step without prompts or messages.
+    bool searchFrom(EditArea *edit, int from);
+};
+
+// The replace dialog: modeless, one at a time.
+class TikanFrm : public QDialog {
+    Q_OBJECT
+public:
+    // Replace from the menu: caret to the top of the text, then the dialog is shown
+    // (created if needed, otherwise raised and activated). Returns the dialog.
+    static TikanFrm *open(QWidget *parent, EditArea *edit);
+    static TikanFrm *instance();
+
+    void Command1_Click();  // Find next
+    void Command3_Click();  // Replace
+    void Command4_Click();  // Replace all
+    void Command2_Click();  // Cancel
+
+private:
+    TikanFrm(QWidget *parent, EditArea *edit);
+    bool findNext();  // false: no match (already reported)
+    bool checkSearchText();
+
+    QPointer<EditArea> m_edit;
+    QLineEdit *m_find;
+    QLineEdit *m_replace;
+};
