@@ -75,9 +75,12 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         m_menus.value("mmHensyu")->popup(pos);
     });
     connect(m_edit, &QPlainTextEdit::cursorPositionChanged, this, &MainWindow::updateStatus);
+    // The selection commands follow the selection, so their shortcuts do too.
+    connect(m_edit, &QPlainTextEdit::selectionChanged, this, &MainWindow::updateSelectionCommands);
     connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
     connect(m_palette, &TagPalette::openerClicked, this, &MainWindow::runOpener);
     m_edit->installEventFilter(this);
+    updateSelectionCommands();
 
     resize(1000, 720);
 }
@@ -490,6 +493,11 @@ void MainWindow::refreshEditMenu()
         undo->setEnabled(m_history.canUndo());
         redo->setEnabled(m_history.canRedo());
     }
+    updateSelectionCommands();
+}
+
+void MainWindow::updateSelectionCommands()
+{
     const bool any = m_edit->selLength() > 0;
     for (const char *n : {"Cut", "Copy", "Cutadd", "Copyadd"})
         m_actions.value(n)->setEnabled(any);

@@ -54,6 +54,7 @@ public:
     void Modosu_Click();
     void ModoYarinao_Click();
     void refreshEditMenu();
+    void updateSelectionCommands();
 
     // The document differs from its file.
     bool isModified() const;
