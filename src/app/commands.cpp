@@ -6,6 +6,7 @@
 #include "editing/tagnav.h"
 #include "platform/editarea.h"
 #include "platform/pickers.h"
+#include "tools/mapfrm.h"
 
 #include <QAction>
 #include <QHash>
@@ -13,6 +14,12 @@
 namespace Commands {
 
 namespace {
+
+void imageMap(MainWindow &w)
+{
+    MapFrm::run(&w, w.edit());
+    w.edit()->setFocus();
+}
 
 const QHash<QString, Handler> &table()
 {
@@ -30,6 +37,9 @@ const QHash<QString, Handler> &table()
             {"jumpBefore", [](MainWindow &w) { TagNav::jumpBefore(w.edit()); }},
             {"TagColor", [](MainWindow &w) { TagNav::tagColor(w.edit()); }},
             {"Command33", [](MainWindow &w) { TagFrm::run(&w, w.edit()); }},
+            // Tools
+            {"Command28", imageMap},
+            {"tlImap", imageMap},
         };
         for (int i = 0; i < 4; ++i) {
             h.insert(QStringLiteral("hyIroin(%1)").arg(i), [i](MainWindow &w) { TagNav::hyIroin(w.edit(), i); });
