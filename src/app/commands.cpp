@@ -1,6 +1,12 @@
 #include "commands.h"
 
 #include "mainwindow.h"
+#include "dialogs/bodyfrm.h"
+#include "dialogs/colorfrm.h"
+#include "dialogs/layerfrm.h"
+#include "dialogs/stylefrm.h"
+#include "platform/shared.h"
+#include "tools/gradfrm.h"
 #include "editing/search.h"
 #include "editing/tagfrm.h"
 #include "editing/tagnav.h"
@@ -14,6 +20,14 @@
 namespace Commands {
 
 namespace {
+
+// A dialog that inserts by itself; the editing area gets the focus afterwards.
+template <void (*Run)(QWidget *, EditArea *)>
+void dialog(MainWindow &w)
+{
+    Run(&w, w.edit());
+    w.edit()->setFocus();
+}
 
 void imageMap(MainWindow &w)
 {
@@ -37,6 +51,20 @@ const QHash<QString, Handler> &table()
             {"jumpBefore", [](MainWindow &w) { TagNav::jumpBefore(w.edit()); }},
             {"TagColor", [](MainWindow &w) { TagNav::tagColor(w.edit()); }},
             {"Command33", [](MainWindow &w) { TagFrm::run(&w, w.edit()); }},
+            // Colours and styles
+            {"Command24", [](MainWindow &w) {
+                 Pickers::run(Pickers::colour, &w);
+                 w.edit()->insert(Shared::ChosenColor);
+                 w.edit()->setFocus();
+             }},
+            {"Command32", [](MainWindow &w) {
+                 Pickers::run(Pickers::style, &w);
+                 w.edit()->insert(QStringLiteral("style=") + Shared::ChosenStyle);
+                 w.edit()->setFocus();
+             }},
+            {"Command6", dialog<&BodyFrm::run>},
+            {"Command35", dialog<&LayerFrm::run>},
+            {"tlGrad", dialog<&GradFrm::run>},
             // Tools
             {"Command28", imageMap},
             {"tlImap", imageMap},
@@ -60,6 +88,8 @@ const Handler *find(const QString &name)
 
 void installPickers()
 {
+    Pickers::colour = runColourPicker;
+    Pickers::style = runStylePicker;
 }
 
 }

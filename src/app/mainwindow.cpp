@@ -66,6 +66,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     m_edit->setFont(f);
 
     buildMenus();
+    Commands::installPickers();
 
     connect(m_edit, &EditArea::textEdited, this, &MainWindow::onTextEdited);
     connect(m_edit, &EditArea::tabTyped, this, [this] { m_edit->insert(QStringLiteral("    ")); });
