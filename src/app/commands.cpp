@@ -3,8 +3,12 @@
 #include "mainwindow.h"
 #include "dialogs/bodyfrm.h"
 #include "dialogs/colorfrm.h"
+#include "dialogs/hrfrm.h"
 #include "dialogs/layerfrm.h"
+#include "dialogs/marqueefrm.h"
 #include "dialogs/stylefrm.h"
+#include "dialogs/tabledialogs.h"
+#include "dialogs/tablewizard.h"
 #include "platform/shared.h"
 #include "tools/gradfrm.h"
 #include "editing/search.h"
@@ -65,6 +69,13 @@ const QHash<QString, Handler> &table()
             {"Command6", dialog<&BodyFrm::run>},
             {"Command35", dialog<&LayerFrm::run>},
             {"tlGrad", dialog<&GradFrm::run>},
+            // Tables, rules and marquees
+            {"Command30", dialog<&Wiz1frm::run>},
+            {"tlHyou", dialog<&Wiz1frm::run>},
+            {"Command21", dialog<&hyoufrm::run>},
+            {"Command22", dialog<&tdfrm::run>},
+            {"Command8", dialog<&hrfrm::run>},
+            {"Command29", [](MainWindow &w) { Marqueefrm::run(&w, w.edit()); }},  // the focus stays
             // Tools
             {"Command28", imageMap},
             {"tlImap", imageMap},
