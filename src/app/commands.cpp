@@ -3,6 +3,9 @@
 #include "mainwindow.h"
 #include "dialogs/bodyfrm.h"
 #include "dialogs/colorfrm.h"
+#include "dialogs/framefrm.h"
+#include "dialogs/iframefrm.h"
+#include "dialogs/imgform.h"
 #include "dialogs/hrfrm.h"
 #include "dialogs/layerfrm.h"
 #include "dialogs/marqueefrm.h"
@@ -11,12 +14,16 @@
 #include "dialogs/tablewizard.h"
 #include "platform/shared.h"
 #include "tools/gradfrm.h"
+#include "editing/clipboardcmds.h"
+#include "editing/conversions.h"
+#include "editing/prompted.h"
 #include "editing/search.h"
 #include "editing/tagfrm.h"
 #include "editing/tagnav.h"
 #include "platform/editarea.h"
 #include "platform/pickers.h"
 #include "tools/mapfrm.h"
+#include "tools/pathfrm.h"
 
 #include <QAction>
 #include <QHash>
@@ -69,6 +76,14 @@ const QHash<QString, Handler> &table()
             {"Command6", dialog<&BodyFrm::run>},
             {"Command35", dialog<&LayerFrm::run>},
             {"tlGrad", dialog<&GradFrm::run>},
+            {"Command37", [](MainWindow &w) {
+                 Pickers::run(Pickers::path, &w);
+                 w.edit()->insert(Shared::PickedPath);  // the focus stays
+             }},
+            // Frames and pictures
+            {"Command20", dialog<&framefrm::run>},
+            {"Command10", dialog<&imgForm::run>},
+            {"Command31", dialog<&frmIframe::run>},
             // Tables, rules and marquees
             {"Command30", dialog<&Wiz1frm::run>},
             {"tlHyou", dialog<&Wiz1frm::run>},
@@ -80,6 +95,23 @@ const QHash<QString, Handler> &table()
             {"Command28", imageMap},
             {"tlImap", imageMap},
         };
+        // Buttons that ask first, conversions, clipboard and selection commands.
+        for (const char *name : {"Command9", "Command11", "Command12", "Command13", "Command14", "Command15",
+                                 "Command16", "Command17", "Command18", "Command19", "Command27", "Command34",
+                                 "Command38"}) {
+            const QString n = QString::fromLatin1(name);
+            h.insert(n, [n](MainWindow &w) { runPromptedTag(&w, w.edit(), n); });
+        }
+        for (const char *name : {"chanLowtoUp", "chanUptoLow", "chanWide", "chanNarrow", "chanKatakana",
+                                 "chanHiragana", "chanNotag", "chanBr"}) {
+            const QString n = QString::fromLatin1(name);
+            h.insert(n, [n](MainWindow &w) { runConversion(w.edit(), n); });
+        }
+        for (const char *name : {"Cut", "Copy", "Cutadd", "Copyadd", "Paste", "PasteRTF", "del", "SelWhole",
+                                 "SelAll", "SelHome", "SelEnd"}) {
+            const QString n = QString::fromLatin1(name);
+            h.insert(n, [n](MainWindow &w) { runClipboardCommand(w.edit(), n); });
+        }
         for (int i = 0; i < 4; ++i) {
             h.insert(QStringLiteral("hyIroin(%1)").arg(i), [i](MainWindow &w) { TagNav::hyIroin(w.edit(), i); });
             h.insert(QStringLiteral("hjSoin(%1)").arg(i), [i](MainWindow &w) { TagNav::hjSoin(w.edit(), i); });
@@ -100,6 +132,7 @@ const Handler *find(const QString &name)
 void installPickers()
 {
     Pickers::colour = runColourPicker;
+    Pickers::path = runPathPicker;
     Pickers::style = runStylePicker;
 }
 

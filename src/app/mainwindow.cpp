@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "optionsdialog.h"
 #include "document/docpaths.h"
+#include "editing/clipboardcmds.h"
 #include "editing/palette.h"
 #include "editing/tagnav.h"
 #include "editing/tagtables.h"
@@ -81,6 +82,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
     connect(m_palette, &TagPalette::openerClicked, this, &MainWindow::runOpener);
     m_edit->installEventFilter(this);
+    ClipboardCmds::installPasteKeys(m_edit);
     updateSelectionCommands();
 
     resize(1000, 720);
@@ -448,9 +450,7 @@ void MainWindow::FilePasteRTF_Click()
         this, QStringLiteral("RTFファイル|*.rtf|テキストファイル|*.txt|HTMLファイル|*.htm;*.html|すべてのファイル|*.*"));
     if (path.isEmpty())
         return;
-    // Rich text files are handed to the editor as rich text once the reader for
-    // them is in place; until then their text is inserted as it stands.
-    m_edit->insert(ReadTextFile(path));
+    ClipboardCmds::insertRichTextFile(m_edit, path, [](const QString &p) { return ReadTextFile(p); });
 }
 
 void MainWindow::PrintText_Click()
