@@ -217,7 +217,7 @@ bool EditArea::canInsertFromMimeData(const QMimeData *source) const
 
 void EditArea::insertFromMimeData(const QMimeData *source)
 {
-    // Pasting and dropping bring plain text only.
-    if (source->hasText())
+    // Pasting and dropping bring plain text only; nothing to bring leaves the selection.
+    if (source->hasText() && !source->text().isEmpty())
         setSelText(source->text());
 }
