@@ -3,11 +3,17 @@
 // from optional attributes. A dialog lists its rows once, in the order their
 // attributes are written; composing reads the controls and writes the text.
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <vector>
 
 class QAbstractButton;
+class QBoxLayout;
+class QDialog;
+class QGridLayout;
+class QPushButton;
+class QWidget;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -46,3 +52,44 @@ std::function<std::optional<QString>()> textOf(const QLineEdit *edit);
 std::function<std::optional<QString>()> spinOf(const QSpinBox *spin);
 std::function<std::optional<QString>()> listItemOf(const QListWidget *list);  // nullopt when none selected
 std::function<std::optional<QString>()> comboOf(const QComboBox *combo);      // nullopt when none selected
+
+// Laying rows out.
+
+// One "check box + value" row as a dialog lays it out: a check box, then a text box
+// (no items) or a list of items, then an optional unit label.
+struct AttrRowSpec {
+    AttrRowSpec(QString check, QString caption, QString control, QStringList items, QString initial,
+               QString attribute, Quote quote = Quote::None, QString unit = QString())
+        : check(std::move(check)), caption(std::move(caption)), control(std::move(control)), items(std::move(items)),
+          initial(std::move(initial)), attribute(std::move(attribute)), quote(quote), unit(std::move(unit))
+    {
+    }
+    QString check;       // object name of the check box
+    QString caption;
+    QString control;     // object name of the text box or list
+    QStringList items;   // empty: a text box
+    QString initial;     // text box: initial text
+    QString attribute;   // e.g. " colspan="
+    Quote quote = Quote::None;
+    QString unit;        // label after the value control, e.g. "つ"
+};
+
+// Makes the controls of every row in a two-column grid from row firstRow on and
+// returns the rows bound to them, in the order the attributes are written. Lists start
+// with nothing selected.
+std::vector<AttrRow> addAttrRows(QWidget *owner, QGridLayout *grid, int firstRow, const std::vector<AttrRowSpec> &defs);
+
+// Single-selection list showing all its items without scrolling.
+QListWidget *makeShortList(QWidget *owner, const QString &name, const QStringList &items);
+// Width of a text box for a short number or size.
+int shortBoxWidth(const QWidget *box);
+
+template <typename W>
+W *named(W *widget, const QString &name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+// The button row at the bottom right of a dialog, with one button.
+QPushButton *addButtonRow(QDialog *dialog, QBoxLayout *layout, const QString &name, const QString &caption);

@@ -11,7 +11,7 @@
 
 #include "platform/editarea.h"
 #include "tablecells.h"
-#include "tabledialogs.h"
+#include "attrrows.h"
 
 hrfrm::hrfrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
 {

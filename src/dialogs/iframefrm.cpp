@@ -1,6 +1,6 @@
 #include "iframefrm.h"
 
-#include "tabledialogs.h"
+#include "attrrows.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "imgform.h"
 
-#include "tabledialogs.h"
+#include "attrrows.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -7,7 +7,7 @@
 
 #include "platform/editarea.h"
 #include "tablecells.h"
-#include "tabledialogs.h"
+#include "attrrows.h"
 
 Marqueefrm::Marqueefrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
 {
