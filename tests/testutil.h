@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the tests: a private program folder and settings store per test.
 #include <QString>
+#include <QWidget>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -21,3 +22,13 @@ struct TestFolders {
     }
     QString path(const QString &name) const { return dir.path() + "/" + name; }
 };
+
+// A control of a window by its name; a missing control ends the test run loudly.
+template <typename T>
+T *child(QWidget *w, const QString &name)
+{
+    T *c = w->findChild<T *>(name);
+    if (!c)
+        qFatal("no control %s in %s", qPrintable(name), qPrintable(w->objectName()));
+    return c;
+}

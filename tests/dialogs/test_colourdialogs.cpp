@@ -19,15 +19,6 @@
 #include "testutil.h"
 
 namespace {
-template <typename T>
-T *child(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 // Answers the next modal window once it is shown.
 void whenModal(std::function<void(QWidget *)> answer)
 {

@@ -6,6 +6,7 @@
 #include "platform/editarea.h"
 #include "platform/pickers.h"
 #include "platform/shared.h"
+#include "testutil.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -16,15 +17,6 @@
 #include <QTest>
 
 namespace {
-
-template <typename T>
-T *child(QWidget *w, const QString &name)
-{
-    T *c = w->findChild<T *>(name);
-    if (!c)
-        qWarning("no control %s", qPrintable(name));
-    return c;
-}
 
 // An editing area holding "[sel]" with "sel" selected.
 struct Editor {

@@ -23,15 +23,6 @@ Q_DECLARE_METATYPE(CellState)
 
 namespace {
 
-template <typename T>
-T *child(QWidget *w, const QString &name)
-{
-    T *c = w->findChild<T *>(name);
-    if (!c)
-        qFatal("no child %s in %s", qPrintable(name), qPrintable(w->objectName()));
-    return c;
-}
-
 QWidget *shownWindow(const QString &name)
 {
     for (QWidget *w : QApplication::topLevelWidgets())

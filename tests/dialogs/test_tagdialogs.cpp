@@ -18,15 +18,6 @@
 
 namespace {
 
-template <typename T>
-T *child(QWidget *w, const QString &name)
-{
-    T *c = w->findChild<T *>(name);
-    if (!c)
-        qFatal("no child %s in %s", qPrintable(name), qPrintable(w->objectName()));
-    return c;
-}
-
 using Opener = std::function<void(QWidget *, EditArea *)>;
 
 std::unique_ptr<QDialog> make(const QString &name, EditArea *edit)

@@ -16,15 +16,6 @@ namespace {
 const Rgb kWhite{255, 255, 255};
 const Rgb kBlack{0, 0, 0};
 
-template <typename T>
-T *child(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 QColor colourAt(QTextEdit *edit, int pos)
 {
     QTextCursor c(edit->document());

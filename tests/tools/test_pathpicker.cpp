@@ -2,6 +2,7 @@
 // list and its filters, the previews and what the buttons hand back.
 #include "platform/previewpane.h"
 #include "platform/shared.h"
+#include "testutil.h"
 #include "tools/pathfrm.h"
 #include "tools/pathlogic.h"
 
@@ -47,15 +48,6 @@ void writePicture(const QString &path)
     p.drawEllipse(QPoint(160, 100), 70, 70);
     p.end();
     QVERIFY(image.save(path, "JPG"));
-}
-
-template <typename T>
-T *child(QWidget *w, const QString &name)
-{
-    T *c = w->findChild<T *>(name);
-    if (!c)
-        qWarning("no control %s", qPrintable(name));
-    return c;
 }
 
 QStringList entries(QListWidget *list)
