@@ -1,7 +1,9 @@
 #include "app/mainwindow.h"
+#include "app/splash.h"
 #include "platform/previewpane.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QStringList>
 #include <QTranslator>
@@ -22,8 +24,20 @@ int main(int argc, char *argv[])
     // The command line is one path: the arguments joined by single spaces.
     const QString commandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
 
+    // Wayland ties the window to tarnell.desktop and its icon.
+    QGuiApplication::setDesktopFileName("tarnell");
+    QIcon icon;
+    for (int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/pictures/tarnell-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
+
+    // The splash comes first and closes itself when start-up is done.
+    auto *splash = new SplashWindow;
+    splash->show();
+    QCoreApplication::processEvents();
+
     MainWindow w;
     w.show();
-    w.startUp(commandLine);
+    w.startUp(commandLine, splash->progress());
     return app.exec();
 }

@@ -205,7 +205,7 @@ void AboutBox::buildControls()
     m_version = new QLabel(AppEnv::versionText(), this);
     m_version->setObjectName("lblVersion");
     m_version->adjustSize();
-    m_version->move(px(1530), m_forNote->geometry().bottom() + py(120));
+    m_version->move(m_forNote->geometry().right() + 1 - m_version->width(), m_forNote->geometry().bottom() + py(120));
 
     auto *rule = new QFrame(this);
     rule->setFrameShape(QFrame::HLine);

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "about.h"
 #include "mainwindow.h"
 #include "dialogs/bodyfrm.h"
 #include "dialogs/colorfrm.h"
@@ -22,6 +23,7 @@
 #include "editing/tagnav.h"
 #include "platform/editarea.h"
 #include "platform/pickers.h"
+#include "tools/helpviewer.h"
 #include "tools/mapfrm.h"
 #include "tools/pathfrm.h"
 
@@ -91,6 +93,9 @@ const QHash<QString, Handler> &table()
             {"Command22", dialog<&tdfrm::run>},
             {"Command8", dialog<&hrfrm::run>},
             {"Command29", [](MainWindow &w) { Marqueefrm::run(&w, w.edit()); }},  // the focus stays
+            // Help
+            {"mokuji", [](MainWindow &w) { HelpViewer::showHelp(&w); }},
+            {"version", [](MainWindow &w) { AboutBox::showAbout(&w); }},
             // Tools
             {"Command28", imageMap},
             {"tlImap", imageMap},

@@ -3,6 +3,8 @@
 #include "commands.h"
 #include "optionsdialog.h"
 #include "document/docpaths.h"
+#include "document/encoding.h"
+#include "document/recovery.h"
 #include "editing/clipboardcmds.h"
 #include "editing/palette.h"
 #include "editing/tagnav.h"
@@ -256,6 +258,9 @@ void MainWindow::startUp(const QString &commandLine, const Progress &progress)
     Shared::UndoMode = ok ? mode : 1;
     m_history.setFolder(chooseHistoryFolder(AppEnv::programFolder()));
     m_history.setMode(Shared::UndoMode);
+    // A run that ended without shutting down may have left its newest text behind.
+    m_recovery = std::make_unique<Recovery>(m_history.folder());
+    const bool recoverable = m_recovery->acquire();
 
     say(QStringLiteral("ﾀｸﾞの定義中"), true);
     QMenu *withEnd = m_menus.value("tSyu");
@@ -282,19 +287,41 @@ void MainWindow::startUp(const QString &commandLine, const Progress &progress)
     if (!commandLine.isEmpty()) {
         say(QStringLiteral("ｺﾏﾝﾄﾞﾌｧｲﾙの読み取り中"), true);
         m_palette->setEnabled(true);
-        loadDocument(DocPaths::absolute(commandLine), commandLine);
+        if (!loadDocument(DocPaths::absolute(commandLine), commandLine))
+            loadDocument(DocPaths::untitledPath(), kUntitled);
         say(QString(), true);
+        offerRecovery(recoverable);
         return;
     }
     say(QStringLiteral("空のﾌｧｲﾙを作成中"), true);
     loadDocument(DocPaths::untitledPath(), kUntitled);
     m_history.writeBase(m_edit->text());
     say(QString(), true);
+    offerRecovery(recoverable);
 }
 
-void MainWindow::loadDocument(const QString &path, const QString &captionName)
+void MainWindow::offerRecovery(bool offer)
+{
+    if (!offer || m_recovery->snapshot() == m_edit->text())
+        return;
+    const bool restore = Prompts::confirm(
+        this,
+        QStringLiteral("前回の Tarnell は正しく終了しませんでした。\n"
+                       "最後に編集していた内容が残っています。エディタに復元しますか？\n"
+                       "（復元した内容は、保存するまでファイルには書き込まれません）"),
+        QStringLiteral("内容の復元"), QStringLiteral("復元する"));
+    if (restore)
+        m_edit->setText(m_recovery->snapshot());
+}
+
+bool MainWindow::loadDocument(const QString &path, const QString &captionName)
 {
     const TextFileRead r = readTextFileEx(path);
+    if (r.status == TextFileRead::Unreadable) {
+        Prompts::error(this, QStringLiteral("「%1」を開けませんでした。\n%2").arg(path, r.error),
+                       QStringLiteral("開けません"));
+        return false;
+    }
     Shared::DocumentPath = path;
     m_previewPath = DocPaths::previewPath(path);
     m_format = r.status == TextFileRead::Ok ? r.format : TextFormat();
@@ -306,6 +333,14 @@ void MainWindow::loadDocument(const QString &path, const QString &captionName)
     colourReset();
     setWindowTitle(DocPaths::caption(captionName));
     updateStatus();
+    m_unclean = r.status == TextFileRead::Ok && !r.clean;
+    if (m_unclean)
+        Prompts::info(this,
+                      QStringLiteral("「%1」には、対応しているどの文字コードでも正しい文字として読めない部分があります"
+                                     "（%2 として開きました）。\n保存すると、その部分が変わることがあります。")
+                          .arg(path, QString::fromLatin1(m_format.encoding)),
+                      QStringLiteral("文字コードの確認"));
+    return true;
 }
 
 void MainWindow::colourReset()
@@ -341,7 +376,8 @@ void MainWindow::rebuildRecentMenu()
 
 bool MainWindow::isModified() const
 {
-    return m_edit->text() != ReadTextFile(Shared::DocumentPath);
+    // The file is decoded the way the document was, so an unedited page is not modified.
+    return m_edit->text() != ReadTextFile(Shared::DocumentPath, m_format);
 }
 
 bool MainWindow::savePrompt()
@@ -373,7 +409,8 @@ void MainWindow::FileOpen_Click()
         return;
     if (!savePrompt())
         return;
-    loadDocument(path, DocPaths::fileName(path));
+    if (!loadDocument(path, DocPaths::fileName(path)))
+        return;
     m_recent.add(path);
     rebuildRecentMenu();
 }
@@ -385,16 +422,47 @@ void MainWindow::fileSaikin_Click(int index)
     const QString path = m_recent.paths()[index - 1];
     if (!savePrompt())
         return;
-    loadDocument(path, path);
+    if (!loadDocument(path, path))
+        return;
     m_recent.add(path);
     rebuildRecentMenu();
 }
 
 bool MainWindow::writeDocument(const QString &path)
 {
+    if (m_unclean &&
+        !Prompts::confirm(this,
+                          QStringLiteral("この文書には、開いたときに正しい文字として読めなかった部分があります。\n"
+                                         "保存すると、その部分が元のファイルと変わることがあります。保存しますか？"),
+                          QStringLiteral("保存する?"), QStringLiteral("保存する")))
+        return false;
+    QString text = m_edit->text();
+    QStringList lost;
+    if (!canWriteText(text, m_format, &lost)) {
+        // Never write a character as "?": ask, and offer UTF-8, which holds every character.
+        if (!Prompts::confirm(this,
+                              QStringLiteral("次の文字は %1 では保存できません：\n%2\n\n"
+                                             "UTF-8 で保存しますか？（ページの文字コードの指定も UTF-8 に書き換えます）")
+                                  .arg(QString::fromLatin1(m_format.encoding), lost.join(QStringLiteral("  "))),
+                              QStringLiteral("保存する?"), QStringLiteral("UTF-8 で保存")))
+            return false;
+        bool changed = false;
+        const QString rewritten = rewriteMetaCharset(text, "UTF-8", &changed);
+        if (changed) {
+            const int caret = m_edit->selStart();
+            m_edit->setText(rewritten);
+            m_edit->setSelStart(caret);
+            text = rewritten;
+        }
+        m_format.encoding = "UTF-8";
+        m_format.bom = false;
+    }
     QString error;
-    if (writeTextFile(path, m_edit->text(), m_format, &error))
+    if (writeTextFile(path, text, m_format, &error)) {
+        m_unclean = false;
+        updateStatus();
         return true;
+    }
     Prompts::error(this, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(path, error),
                    QStringLiteral("保存できません"));
     return false;
@@ -516,7 +584,7 @@ void MainWindow::onTabChanged(int index)
 void MainWindow::showPreview()
 {
     QString error;
-    if (!writeTextFile(m_previewPath, m_edit->text(), m_format, &error)) {
+    if (!writeTextFile(m_previewPath, m_edit->text(), m_format, &error, Unencodable::CharRefs)) {
         m_preview->showMessage(QStringLiteral("確認用のファイル「%1」を書き込めないため、表示できません。\n%2")
                                    .arg(m_previewPath, error));
         return;
@@ -571,6 +639,8 @@ bool MainWindow::shutDown()
         }
     }
     m_history.removeFiles();
+    if (m_recovery)
+        m_recovery->release();
     AppEnv::setSetting("main", "10", m_palette->field("Text1(0)")->text());
     AppEnv::setSetting("main", "30", m_palette->field("Text3(0)")->text());
     AppEnv::setSetting("main", "11", m_palette->field("Text1(1)")->text());

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
 class EditArea;
 class PreviewPane;
@@ -16,6 +17,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QTabWidget;
+class Recovery;
 class TagPalette;
 
 class MainWindow : public QMainWindow {
@@ -77,7 +79,9 @@ private:
     QAction *addAction(QMenu *menu, const QString &name, const QString &caption,
                        const QKeySequence &shortcut = QKeySequence(), std::function<void()> handler = {});
     void rebuildRecentMenu();
-    void loadDocument(const QString &path, const QString &captionName);
+    // Loads a document; false (with a message) when the file exists but cannot be read.
+    bool loadDocument(const QString &path, const QString &captionName);
+    void offerRecovery(bool offer);
     bool writeDocument(const QString &path);
     void onTextEdited();
     void onTabChanged(int index);
@@ -105,5 +109,7 @@ private:
     SearchState m_search;
     int m_previousTab = 0;
     bool m_closing = false;
+    bool m_unclean = false;  // the file held bytes that are not valid text
+    std::unique_ptr<Recovery> m_recovery;
     bool m_shutDownDone = false;
 };

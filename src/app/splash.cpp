@@ -72,7 +72,9 @@ SplashWindow::SplashWindow(QWidget *parent)
     m_forNote->setStyleSheet(QStringLiteral("color: #1f4e79; background: transparent;"));
     m_forNote->adjustSize();
     m_forNoteShadow->adjustSize();
-    m_forNote->move(m_frame->width() - px(420) - m_forNote->width(), py(1980));
+    // Under the end of the name in the logo.
+    const int noteRight = std::min(m_frame->width() - px(300), m_logo->x() + m_logo->width() * 29 / 30);
+    m_forNote->move(noteRight - m_forNote->width(), m_logo->geometry().bottom() + py(60));
     m_forNoteShadow->move(m_forNote->pos() + QPoint(px(30), py(30)));
     m_forNoteShadow->lower();
 
@@ -80,7 +82,7 @@ SplashWindow::SplashWindow(QWidget *parent)
     m_version->setObjectName("lblVersion");
     m_version->setStyleSheet(QStringLiteral("color: #333333; background: transparent;"));
     m_version->adjustSize();
-    m_version->move(m_frame->width() - px(420) - m_version->width(), m_forNote->geometry().bottom() + py(150));
+    m_version->move(noteRight - m_version->width(), m_forNote->geometry().bottom() + py(150));
 
     m_progress = new QLabel(QStringLiteral("フォームの読み込み中"), m_frame);
     m_progress->setObjectName("Label1");
@@ -95,7 +97,7 @@ SplashWindow::SplashWindow(QWidget *parent)
     m_copyright->setFont(tiny);
     m_copyright->setStyleSheet(QStringLiteral("color: #666666; background: transparent;"));
     m_copyright->adjustSize();
-    m_copyright->move(m_frame->width() - px(420) - m_copyright->width(),
+    m_copyright->move(m_frame->width() - px(300) - m_copyright->width(),
                       m_frame->height() - py(180) - m_copyright->height());
 }
 

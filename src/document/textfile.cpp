@@ -1,12 +1,28 @@
 #include "textfile.h"
 
-#include "atomicwrite.h"
 #include "encoding.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QStringView>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
+
+const qint64 kMaxFileSize = 256LL * 1024 * 1024;  // larger files are not opened for editing
+const qint64 kWriteChunk = 1024 * 1024;
+
+int g_spliceFallbacks = 0;
+
+std::function<void(qint64)> &chunkHook()
+{
+    static std::function<void(qint64)> hook;
+    return hook;
+}
 
 const char *lineEndBytes(LineEnd e)
 {
@@ -18,80 +34,523 @@ const char *lineEndBytes(LineEnd e)
     return "\r\n";
 }
 
+struct LineEnds {
+    LineEnd style = LineEnd::CRLF;
+    bool finalLineEnd = false;
+};
+
+// Turns CR LF, CR and LF into "\n" in place, drops the line end after the last line and tells
+// which line end was the most frequent.
+LineEnds normalizeLineEnds(QString &s)
+{
+    LineEnds r;
+    const qsizetype n = s.size();
+    if (n == 0)
+        return r;
+    qsizetype crlf = 0, lf = 0, cr = 0;
+    if (!s.contains(QLatin1Char('\r'))) {
+        lf = s.count(QLatin1Char('\n'));
+    } else {
+        QChar *d = s.data();
+        qsizetype w = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = d[i].unicode();
+            if (c == u'\r') {
+                if (i + 1 < n && d[i + 1].unicode() == u'\n') {
+                    ++crlf;
+                    ++i;
+                } else {
+                    ++cr;
+                }
+                d[w++] = QLatin1Char('\n');
+            } else {
+                if (c == u'\n')
+                    ++lf;
+                d[w++] = d[i];
+            }
+        }
+        s.truncate(w);
+    }
+    if (lf > crlf && lf >= cr)
+        r.style = LineEnd::LF;
+    else if (cr > crlf && cr > lf)
+        r.style = LineEnd::CR;
+    else
+        r.style = LineEnd::CRLF;
+    r.finalLineEnd = s.endsWith(QLatin1Char('\n'));
+    if (r.finalLineEnd)
+        s.chop(1);
+    return r;
 }
+
+QString withLineEnds(QStringView text, LineEnd e)
+{
+    if (e == LineEnd::LF)
+        return text.toString();
+    QString t = text.toString();
+    t.replace(QLatin1Char('\n'), QLatin1String(lineEndBytes(e)));
+    return t;
+}
+
+// --- writing back what was read --------------------------------------------------------------
+
+struct LineSpan {
+    qsizetype start, end;  // the line's characters, without its line end
+};
+
+struct ByteLine {
+    qsizetype start, contentEnd, end;  // end includes the line end's bytes
+};
+
+std::vector<LineSpan> splitText(QStringView t)
+{
+    std::vector<LineSpan> lines;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype i = t.indexOf(QLatin1Char('\n'), from);
+        if (i < 0) {
+            lines.push_back({from, t.size()});
+            return lines;
+        }
+        lines.push_back({from, i});
+        from = i + 1;
+    }
+}
+
+// The lines of the file's bytes (after a byte-order mark); the piece after a final line end is
+// dropped, as reading drops it from the text.
+std::vector<ByteLine> splitBytes(const QByteArray &bytes, qsizetype from, bool utf16, bool littleEndian,
+                                 bool finalLineEnd)
+{
+    std::vector<ByteLine> lines;
+    const auto *s = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    const int unit = utf16 ? 2 : 1;
+    auto at = [&](qsizetype i) -> unsigned {
+        if (!utf16)
+            return s[i];
+        return littleEndian ? unsigned(s[i] | (s[i + 1] << 8)) : unsigned((s[i] << 8) | s[i + 1]);
+    };
+    qsizetype start = from;
+    qsizetype i = from;
+    while (i + unit <= n) {
+        const unsigned c = at(i);
+        if (c == '\r' || c == '\n') {
+            qsizetype end = i + unit;
+            if (c == '\r' && end + unit <= n && at(end) == '\n')
+                end += unit;
+            lines.push_back({start, i, end});
+            start = i = end;
+        } else {
+            i += unit;
+        }
+    }
+    lines.push_back({start, n, n});
+    if (finalLineEnd && lines.size() > 1 && lines.back().start == n)
+        lines.pop_back();
+    return lines;
+}
+
+using Pairs = std::vector<std::pair<qsizetype, qsizetype>>;
+
+// The equal lines of old [a0, a1) and new [b0, b1) along a shortest edit script, when one needs
+// at most maxD inserted and deleted lines (Myers' algorithm); false otherwise.
+template <typename Equal>
+bool shortestEdit(const Equal &equal, qsizetype a0, qsizetype a1, qsizetype b0, qsizetype b1, qsizetype maxD,
+                  Pairs &pairs)
+{
+    const qsizetype n = a1 - a0, m = b1 - b0;
+    const qsizetype off = maxD + 1;
+    std::vector<qsizetype> v(size_t(2 * maxD + 3), 0);
+    std::vector<std::vector<qsizetype>> trace;  // trace[d]: v[-d-1 … d+1] before step d
+    for (qsizetype d = 0; d <= maxD; ++d) {
+        trace.emplace_back(v.begin() + (off - d - 1), v.begin() + (off + d + 2));
+        for (qsizetype k = -d; k <= d; k += 2) {
+            qsizetype x = (k == -d || (k != d && v[size_t(off + k - 1)] < v[size_t(off + k + 1)]))
+                              ? v[size_t(off + k + 1)]
+                              : v[size_t(off + k - 1)] + 1;
+            qsizetype y = x - k;
+            while (x < n && y < m && equal(a0 + x, b0 + y)) {
+                ++x;
+                ++y;
+            }
+            v[size_t(off + k)] = x;
+            if (x < n || y < m)
+                continue;
+            // Walk back from the end, collecting the diagonal steps.
+            for (qsizetype e = d; e >= 0; --e) {
+                const std::vector<qsizetype> &t = trace[size_t(e)];
+                auto at = [&](qsizetype kk) { return t[size_t(kk + e + 1)]; };
+                const qsizetype kk = x - y;
+                qsizetype px = 0, py = 0;
+                if (e > 0) {
+                    const qsizetype pk = (kk == -e || (kk != e && at(kk - 1) < at(kk + 1))) ? kk + 1 : kk - 1;
+                    px = at(pk);
+                    py = px - pk;
+                }
+                while (x > px && y > py) {
+                    --x;
+                    --y;
+                    pairs.push_back({a0 + x, b0 + y});
+                }
+                x = px;
+                y = py;
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+// Equal lines of the old and the new text, increasing on both sides: the common head and tail
+// first, then lines that occur exactly once on each side as anchors, recursively between them;
+// between anchors where no line is unique (repeated lines), a shortest edit script.
+Pairs matchLines(QStringView a, const std::vector<LineSpan> &la, QStringView b, const std::vector<LineSpan> &lb)
+{
+    auto lineA = [&](qsizetype i) { return a.sliced(la[size_t(i)].start, la[size_t(i)].end - la[size_t(i)].start); };
+    auto lineB = [&](qsizetype i) { return b.sliced(lb[size_t(i)].start, lb[size_t(i)].end - lb[size_t(i)].start); };
+    std::vector<size_t> hashA(la.size()), hashB(lb.size());
+    for (size_t i = 0; i < la.size(); ++i)
+        hashA[i] = qHash(lineA(qsizetype(i)));
+    for (size_t i = 0; i < lb.size(); ++i)
+        hashB[i] = qHash(lineB(qsizetype(i)));
+    auto equal = [&](qsizetype i, qsizetype j) { return hashA[size_t(i)] == hashB[size_t(j)] && lineA(i) == lineB(j); };
+
+    struct Range {
+        qsizetype a0, a1, b0, b1;
+    };
+    struct Count {
+        qsizetype na = 0, nb = 0, ia = -1;
+    };
+    Pairs pairs;
+    std::vector<Range> work{{0, qsizetype(la.size()), 0, qsizetype(lb.size())}};
+    qint64 budget = 8 * qint64(la.size() + lb.size()) + 1000000;
+    while (!work.empty()) {
+        Range r = work.back();
+        work.pop_back();
+        while (r.a0 < r.a1 && r.b0 < r.b1 && equal(r.a0, r.b0))
+            pairs.push_back({r.a0++, r.b0++});
+        while (r.a0 < r.a1 && r.b0 < r.b1 && equal(r.a1 - 1, r.b1 - 1))
+            pairs.push_back({--r.a1, --r.b1});
+        if (r.a0 >= r.a1 || r.b0 >= r.b1)
+            continue;
+        budget -= (r.a1 - r.a0) + (r.b1 - r.b0);
+        if (budget < 0)
+            continue;  // what is left is written anew
+        QHash<QStringView, Count> counts;
+        counts.reserve(r.a1 - r.a0);
+        for (qsizetype i = r.a0; i < r.a1; ++i) {
+            Count &c = counts[lineA(i)];
+            ++c.na;
+            c.ia = i;
+        }
+        for (qsizetype j = r.b0; j < r.b1; ++j) {
+            auto it = counts.find(lineB(j));
+            if (it != counts.end())
+                ++it->nb;
+        }
+        Pairs anchors;  // (old, new), in new order
+        for (qsizetype j = r.b0; j < r.b1; ++j) {
+            auto it = counts.constFind(lineB(j));
+            if (it != counts.cend() && it->na == 1 && it->nb == 1)
+                anchors.push_back({it->ia, j});
+        }
+        if (anchors.empty()) {
+            const qsizetype size = (r.a1 - r.a0) + (r.b1 - r.b0);
+            const qsizetype maxD = std::clamp<qsizetype>(20000000 / size, 16, 2000);
+            shortestEdit(equal, r.a0, r.a1, r.b0, r.b1, std::min(maxD, size), pairs);
+            continue;
+        }
+        // Longest run of anchors increasing on the old side too.
+        std::vector<qsizetype> tails, prev(anchors.size(), -1);
+        for (qsizetype k = 0; k < qsizetype(anchors.size()); ++k) {
+            auto pos = std::lower_bound(tails.begin(), tails.end(), anchors[size_t(k)].first,
+                                        [&](qsizetype t, qsizetype v) { return anchors[size_t(t)].first < v; });
+            if (pos != tails.begin())
+                prev[size_t(k)] = *(pos - 1);
+            if (pos == tails.end())
+                tails.push_back(k);
+            else
+                *pos = k;
+        }
+        Pairs chain;
+        for (qsizetype k = tails.back(); k >= 0; k = prev[size_t(k)])
+            chain.push_back(anchors[size_t(k)]);
+        std::reverse(chain.begin(), chain.end());
+        qsizetype pa = r.a0, pb = r.b0;
+        for (const auto &[ia, ib] : chain) {
+            work.push_back({pa, ia, pb, ib});
+            pairs.push_back({ia, ib});
+            pa = ia + 1;
+            pb = ib + 1;
+        }
+        work.push_back({pa, r.a1, pb, r.b1});
+    }
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
+}
+
+class Splicer {
+public:
+    Splicer(const TextFileOrigin &origin, TextCodec &codec, const TextFormat &format, QStringView text)
+        : o(origin), codec(codec), f(format), newText(text)
+    {
+    }
+
+    // False when the origin's lines cannot be matched with its bytes.
+    bool run(QByteArray *out, qsizetype *unencodable)
+    {
+        oldLines = splitText(o.text);
+        const QByteArray bom = o.bom ? codec.byteOrderMark() : QByteArray();
+        const bool le = codec.name() == "UTF-16LE";
+        oldBytes = splitBytes(o.bytes, bom.size(), codec.isUtf16(), le, o.finalLineEnd);
+        if (oldLines.size() != oldBytes.size())
+            return false;
+        newLines = splitText(newText);
+        eolText = QString::fromLatin1(lineEndBytes(f.lineEnd));
+        eolBytes = codec.encode(eolText);
+        crBytes = codec.encode(u"\r");
+        lfBytes = codec.encode(u"\n");
+        result.reserve(o.bytes.size() + 1024);
+        result += bom;
+
+        const Pairs pairs = matchLines(o.text, oldLines, newText, newLines);
+        qsizetype ia = 0, ib = 0;
+        for (const auto &[pa, pb] : pairs) {
+            changed(ia, pa, ib, pb);
+            const ByteLine &bl = oldBytes[size_t(pa)];
+            put(o.bytes.constData() + bl.start, bl.contentEnd - bl.start);
+            terminator(pa, pb);
+            ia = pa + 1;
+            ib = pb + 1;
+        }
+        changed(ia, qsizetype(oldLines.size()), ib, qsizetype(newLines.size()));
+        *out = std::move(result);
+        *unencodable = bad;
+        return true;
+    }
+
+private:
+    // Appends bytes. Where a CR (kept from the file) would meet an LF (of an empty line kept from
+    // the file, or a new line end) the two would read as one CR LF: the LF becomes CR LF.
+    void put(const char *data, qsizetype size)
+    {
+        if (size <= 0)
+            return;
+        if (result.endsWith(crBytes) && QByteArrayView(data, size).startsWith(lfBytes))
+            result += crBytes;
+        result.append(data, size);
+    }
+    void put(const QByteArray &bytes) { put(bytes.constData(), bytes.size()); }
+
+    QStringView oldLine(qsizetype i) const
+    {
+        const LineSpan &l = oldLines[size_t(i)];
+        return QStringView(o.text).sliced(l.start, l.end - l.start);
+    }
+
+    void terminator(qsizetype oldIndex, qsizetype newIndex)
+    {
+        if (newIndex + 1 >= qsizetype(newLines.size()) && !f.finalLineEnd)
+            return;
+        if (oldIndex >= 0) {
+            const ByteLine &bl = oldBytes[size_t(oldIndex)];
+            if (bl.end > bl.contentEnd) {
+                put(o.bytes.constData() + bl.contentEnd, bl.end - bl.contentEnd);
+                return;
+            }
+        }
+        put(eolBytes);
+    }
+
+    void encodeNew(QStringView s)
+    {
+        if (s.isEmpty())
+            return;
+        qsizetype n = 0;
+        put(codec.encode(f.lineEnd == LineEnd::LF ? s : QStringView(withLineEnds(s, f.lineEnd)), &n));
+        bad += n;
+    }
+
+    // Old lines [i0, i1) became new lines [j0, j1).
+    void changed(qsizetype i0, qsizetype i1, qsizetype j0, qsizetype j1)
+    {
+        if (j0 >= j1)
+            return;  // lines deleted
+        const qsizetype nStart = newLines[size_t(j0)].start;
+        const QStringView n = newText.sliced(nStart, newLines[size_t(j1 - 1)].end - nStart);
+        if (i0 >= i1 || codec.isStateful()) {
+            encodeNew(n);
+            terminator(i1 > i0 ? i1 - 1 : -1, j1 - 1);
+            return;
+        }
+        // Keep the bytes of the unchanged start of the first line and end of the last line.
+        const qsizetype oStart = oldLines[size_t(i0)].start;
+        const QStringView old = QStringView(o.text).sliced(oStart, oldLines[size_t(i1 - 1)].end - oStart);
+        const QStringView first = oldLine(i0), last = oldLine(i1 - 1);
+        qsizetype p = 0;
+        const qsizetype maxP = std::min({first.size(), n.size()});
+        while (p < maxP && old[p] == n[p])
+            ++p;
+        qsizetype s = 0;
+        const qsizetype maxS = std::min({last.size(), old.size() - p, n.size() - p});
+        while (s < maxS && old[old.size() - 1 - s] == n[n.size() - 1 - s])
+            ++s;
+
+        const ByteLine &fb = oldBytes[size_t(i0)];
+        const ByteLine &lb = oldBytes[size_t(i1 - 1)];
+        // Byte offset of every character of an old line; empty when the line does not decode
+        // back to its text on its own.
+        auto offsetsOf = [&](const ByteLine &bl, QStringView line) {
+            std::vector<qsizetype> offsets;
+            const QString dec = codec.decode(o.bytes.constData() + bl.start, bl.contentEnd - bl.start, nullptr, &offsets);
+            if (dec != line)
+                offsets.clear();
+            return offsets;
+        };
+        std::vector<qsizetype> firstOffsets, lastOffsets;
+        qsizetype byteP = 0;
+        if (p > 0) {
+            firstOffsets = offsetsOf(fb, first);
+            if (firstOffsets.empty()) {
+                p = 0;
+            } else {
+                while (p > 0 && p < first.size() && firstOffsets[size_t(p)] == firstOffsets[size_t(p - 1)])
+                    --p;
+                byteP = p == first.size() ? fb.contentEnd - fb.start : firstOffsets[size_t(p)];
+            }
+        }
+        qsizetype byteQ = lb.contentEnd - lb.start;
+        if (s > 0) {
+            lastOffsets = (i1 - 1 == i0 && p > 0) ? firstOffsets : offsetsOf(lb, last);
+            qsizetype q = last.size() - s;
+            if (lastOffsets.empty()) {
+                q = last.size();
+            } else {
+                while (q > 0 && q < last.size() && lastOffsets[size_t(q)] == lastOffsets[size_t(q - 1)])
+                    ++q;
+                if (q < last.size())
+                    byteQ = lastOffsets[size_t(q)];
+            }
+            s = last.size() - q;
+        }
+        put(o.bytes.constData() + fb.start, byteP);
+        encodeNew(n.sliced(p, n.size() - p - s));
+        put(o.bytes.constData() + lb.start + byteQ, lb.contentEnd - lb.start - byteQ);
+        terminator(i1 - 1, j1 - 1);
+    }
+
+    const TextFileOrigin &o;
+    TextCodec &codec;
+    const TextFormat &f;
+    QStringView newText;
+    std::vector<LineSpan> oldLines, newLines;
+    std::vector<ByteLine> oldBytes;
+    QString eolText;
+    QByteArray eolBytes, crBytes, lfBytes;
+    QByteArray result;
+    qsizetype bad = 0;
+};
+
+bool sameEncoding(const QByteArray &a, const QByteArray &b)
+{
+    return canonicalEncoding(a) == canonicalEncoding(b);
+}
+
+// Japanese reason for a failed save, with the system's own words after it.
+QString describeWriteFailure(const QString &path, const QString &detail)
+{
+    const QFileInfo info(path);
+    const QFileInfo folder(info.absolutePath());
+    QString reason;
+    if (info.isDir())
+        reason = QStringLiteral("同じ名前のフォルダーがあります。");
+    else if (!folder.exists())
+        reason = QStringLiteral("保存先のフォルダーがありません。");
+    else if (!folder.isWritable())
+        reason = QStringLiteral("保存先のフォルダーに書き込む権限がありません。");
+    else if (info.exists() && !info.isWritable())
+        reason = QStringLiteral("ファイルが読み取り専用です。");
+    else
+        reason = QStringLiteral("書き込み中にエラーが起きました。ディスクの空き容量が足りない可能性があります。");
+    if (!detail.isEmpty())
+        reason += QStringLiteral("（%1）").arg(detail);
+    if (info.isFile())
+        reason += QStringLiteral("\n元のファイルは変更されていません。");
+    return reason;
+}
+
+}  // namespace
+
+// --- reading ---------------------------------------------------------------------------------
 
 TextFileRead decodeTextFile(const QByteArray &bytes)
 {
     TextFileRead r;
     r.status = TextFileRead::Ok;
     Decoded d = decodeBytes(bytes);
+    r.clean = d.clean;
+    const LineEnds ends = normalizeLineEnds(d.text);
     r.format.encoding = d.encoding;
     r.format.bom = d.bom;
-    r.clean = d.clean;
-
-    // Normalise line ends in one pass, counting each style to remember the usual one.
-    const QString &in = d.text;
-    QString out;
-    out.reserve(in.size());
-    int crlf = 0, lf = 0, cr = 0;
-    const int n = int(in.size());
-    const QChar *p = in.constData();
-    bool endsWithBreak = false;
-    for (int i = 0; i < n; ++i) {
-        const QChar c = p[i];
-        if (c == QLatin1Char('\r')) {
-            if (i + 1 < n && p[i + 1] == QLatin1Char('\n')) {
-                ++crlf;
-                ++i;
-            } else {
-                ++cr;
-            }
-            out += QLatin1Char('\n');
-            endsWithBreak = i == n - 1;
-        } else if (c == QLatin1Char('\n')) {
-            ++lf;
-            out += QLatin1Char('\n');
-            endsWithBreak = i == n - 1;
-        } else {
-            out += c;
-        }
-    }
-    if (lf > crlf && lf >= cr)
-        r.format.lineEnd = LineEnd::LF;
-    else if (cr > crlf && cr > lf)
-        r.format.lineEnd = LineEnd::CR;
-    else
-        r.format.lineEnd = LineEnd::CRLF;
-    r.format.finalLineEnd = endsWithBreak;
-    if (endsWithBreak)
-        out.chop(1);
-    r.text = std::move(out);
+    r.format.lineEnd = ends.style;
+    r.format.finalLineEnd = ends.finalLineEnd;
+    r.text = std::move(d.text);
+    auto origin = std::make_shared<TextFileOrigin>();
+    origin->bytes = bytes;
+    origin->text = r.text;
+    origin->encoding = r.format.encoding;
+    origin->bom = r.format.bom;
+    origin->lineEnd = r.format.lineEnd;
+    origin->finalLineEnd = r.format.finalLineEnd;
+    r.format.origin = std::move(origin);
     return r;
+}
+
+QString decodeTextFileAs(const QByteArray &bytes, const TextFormat &format, bool *clean)
+{
+    TextCodec codec(format.encoding);
+    const QByteArray bom = codec.byteOrderMark();
+    const bool skip = !bom.isEmpty() && bytes.startsWith(bom);
+    QString text = decodeAs(skip ? bytes.mid(bom.size()) : bytes, format.encoding, clean);
+    normalizeLineEnds(text);
+    return text;
 }
 
 TextFileRead readTextFileEx(const QString &path)
 {
     TextFileRead r;
-    QFileInfo info(path);
-    if (path.isEmpty() || !info.exists()) {
+    if (path.isEmpty()) {
         r.status = TextFileRead::Missing;
         return r;
     }
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        r.status = TextFileRead::Missing;
+        return r;
+    }
+    r.status = TextFileRead::Unreadable;
     if (info.isDir()) {
-        r.status = TextFileRead::Unreadable;
-        r.error = QStringLiteral("フォルダです。");
+        r.error = QStringLiteral("ファイルではなくフォルダーです。");
+        return r;
+    }
+    if (!info.isFile()) {  // a pipe or a device: reading it could wait forever
+        r.error = QStringLiteral("通常のファイルではありません。");
+        return r;
+    }
+    if (info.size() > kMaxFileSize) {
+        r.error = QStringLiteral("ファイルが大きすぎます（%1 MB まで開けます）。").arg(kMaxFileSize / (1024 * 1024));
         return r;
     }
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        r.status = TextFileRead::Unreadable;
-        r.error = f.errorString();
+        r.error = info.isReadable() ? QStringLiteral("ファイルを開けませんでした（%1）。").arg(f.errorString())
+                                    : QStringLiteral("ファイルを読み取る権限がありません。");
         return r;
     }
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError) {
-        r.status = TextFileRead::Unreadable;
-        r.error = f.errorString();
+        r.error = QStringLiteral("ファイルの読み取り中にエラーが起きました（%1）。").arg(f.errorString());
         return r;
     }
     return decodeTextFile(bytes);
@@ -103,26 +562,118 @@ QString ReadTextFile(const QString &path)
     return r.status == TextFileRead::Ok ? r.text : QString();
 }
 
+QString ReadTextFile(const QString &path, const TextFormat &format)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > kMaxFileSize)
+        return {};
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return {};
+    return decodeTextFileAs(bytes, format);
+}
+
+// --- writing ---------------------------------------------------------------------------------
+
 QByteArray encodeTextFile(const QString &text, const TextFormat &format, bool *clean)
 {
-    QString t = text;
-    const QString eol = QString::fromLatin1(lineEndBytes(format.lineEnd));
-    if (format.lineEnd != LineEnd::LF)
-        t.replace(QLatin1Char('\n'), eol);
+    TextCodec codec(format.encoding);
+    if (!codec.isValid()) {
+        if (clean)
+            *clean = false;
+        return {};
+    }
+    const TextFileOrigin *o = format.origin.get();
+    if (o && sameEncoding(o->encoding, format.encoding) && o->bom == format.bom && o->lineEnd == format.lineEnd) {
+        if (text == o->text && format.finalLineEnd == o->finalLineEnd) {
+            if (clean)
+                *clean = true;
+            return o->bytes;
+        }
+        QByteArray out;
+        qsizetype bad = 0;
+        if (Splicer(*o, codec, format, text).run(&out, &bad)) {
+            // What is written must read back as the text; otherwise write it all anew. (With
+            // unencodable characters it cannot: they are character references, and the caller
+            // writes such bytes only where the user or the purpose allows it.)
+            TextFormat plain = format;
+            plain.origin.reset();
+            if (bad > 0 || decodeTextFileAs(out, plain) == text) {
+                if (clean)
+                    *clean = bad == 0;
+                return out;
+            }
+        }
+        ++g_spliceFallbacks;
+    }
+    QString t = withLineEnds(text, format.lineEnd);
     if (format.finalLineEnd)
-        t += eol;
+        t += QLatin1String(lineEndBytes(format.lineEnd));
     return encodeText(t, format.encoding, format.bom, clean);
+}
+
+bool canWriteText(const QString &text, const TextFormat &format, QStringList *unwritable)
+{
+    bool clean = true;
+    encodeTextFile(text, format, &clean);
+    if (unwritable)
+        *unwritable = clean ? QStringList() : unencodableCharacters(text, format.encoding, 10);
+    return clean;
 }
 
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
-    // QSaveFile reports success after a short write on a full disk; this does not.
-    return replaceFileSafely(path, bytes, error);
+    // QSaveFile writes an unnamed temporary file in the target's folder, gives it the target's
+    // permissions, syncs it and renames it over the target: a crash or a full disk leaves the old
+    // file or the new one, never a part. Unbuffered, because QSaveFile::commit() ignores a failure
+    // to write out its buffer and would put a truncated file in place of the old one.
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if (error)
+            *error = describeWriteFailure(path, f.errorString());
+        return false;
+    }
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = std::min(kWriteChunk, bytes.size() - written);
+        if (f.write(bytes.constData() + written, n) != n) {
+            const QString detail = f.error() == QFileDevice::NoError ? QString() : f.errorString();
+            f.cancelWriting();
+            if (error)
+                *error = describeWriteFailure(path, detail);
+            return false;
+        }
+        written += n;
+        if (chunkHook())
+            chunkHook()(written);
+    }
+    if (!f.flush() || !f.commit()) {
+        if (error)
+            *error = describeWriteFailure(path, f.errorString());
+        return false;
+    }
+    return true;
 }
 
-bool writeTextFile(const QString &path, const QString &text, const TextFormat &format, QString *error)
+bool writeTextFile(const QString &path, const QString &text, const TextFormat &format, QString *error,
+                   Unencodable unencodable)
 {
-    return writeFileAtomically(path, encodeTextFile(text, format), error);
+    bool clean = true;
+    const QByteArray bytes = encodeTextFile(text, format, &clean);
+    if (!clean && unencodable == Unencodable::Refuse) {
+        if (error) {
+            const QStringList chars = unencodableCharacters(text, format.encoding, 5);
+            *error = chars.isEmpty()
+                         ? QStringLiteral("%1 で書き込めない文字があります。").arg(QString::fromLatin1(format.encoding))
+                         : QStringLiteral("「%1」など、%2 で書き込めない文字があります。")
+                               .arg(chars.join(QStringLiteral("」「")), QString::fromLatin1(format.encoding));
+        }
+        return false;
+    }
+    return writeFileAtomically(path, bytes, error);
 }
 
 QString lineEndName(LineEnd lineEnd)
@@ -133,4 +684,14 @@ QString lineEndName(LineEnd lineEnd)
     case LineEnd::CRLF: break;
     }
     return QStringLiteral("CRLF");
+}
+
+int TextFileTesting::spliceFallbacks()
+{
+    return g_spliceFallbacks;
+}
+
+void TextFileTesting::setChunkHook(std::function<void(qint64)> hook)
+{
+    chunkHook() = std::move(hook);
 }

@@ -4,14 +4,33 @@
 // encoding and byte-order mark, which the document remembers for its next save.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
 
 enum class LineEnd { CRLF, LF, CR };
+
+// The bytes a document was read from and the text they gave. A save in the same encoding
+// copies the bytes of every line the user did not change (and of the unchanged start and end
+// of a changed line), so bytes the encoding reads in more than one way, mixed line ends and
+// damaged bytes all survive.
+struct TextFileOrigin {
+    QByteArray bytes;
+    QString text;
+    QByteArray encoding;
+    bool bom = false;
+    LineEnd lineEnd = LineEnd::CRLF;
+    bool finalLineEnd = true;
+};
 
 struct TextFormat {
     QByteArray encoding = "UTF-8";
     bool bom = false;
-    LineEnd lineEnd = LineEnd::CRLF;
-    bool finalLineEnd = true;  // the text is followed by a line end on disk
+    LineEnd lineEnd = LineEnd::CRLF;  // for new lines; the most frequent line end of the file read
+    bool finalLineEnd = true;         // the text is followed by a line end on disk
+    // Set by reading; used by writing while encoding, byte-order mark and line end are unchanged.
+    std::shared_ptr<const TextFileOrigin> origin;
 };
 
 struct TextFileRead {
@@ -19,29 +38,58 @@ struct TextFileRead {
     Status status = Missing;
     QString text;
     TextFormat format;
-    bool clean = true;  // false: bytes that are not valid text in the chosen encoding
-    QString error;      // why an existing file could not be read
+    bool clean = true;  // false: the bytes are not valid text in any supported encoding
+    QString error;      // why an existing file could not be read (Japanese)
 };
 
 // Reads and decodes a file. Line ends CR LF, CR and LF all become "\n"; the line end
-// after the last line is dropped (and remembered).
+// after the last line is dropped (and remembered). A missing file is Missing; a folder, a
+// special file, a file without read permission or one too large to edit is Unreadable.
 TextFileRead readTextFileEx(const QString &path);
 
 // The text of a file, or "" when it cannot be read.
 QString ReadTextFile(const QString &path);
+// The text of a file decoded in the given format's encoding rather than a detected one: what
+// a document in that format is compared with to tell whether it was modified.
+QString ReadTextFile(const QString &path, const TextFormat &format);
 
 // Splits bytes that were read into text and format.
 TextFileRead decodeTextFile(const QByteArray &bytes);
-// The bytes a text is written as.
+// Decodes bytes in a known format's encoding (a byte-order mark of that encoding is skipped).
+QString decodeTextFileAs(const QByteArray &bytes, const TextFormat &format, bool *clean = nullptr);
+
+// The bytes a text is written as. *clean is false when a character cannot be written in the
+// encoding; it then appears as an HTML character reference ("&#x1F600;"), never as "?".
 QByteArray encodeTextFile(const QString &text, const TextFormat &format, bool *clean = nullptr);
 
+// Whether a save of the text in this format writes every character (bytes kept from the file
+// count as written). When it does not (an emoji typed into a Shift_JIS page) *unwritable gets
+// those characters, at most 10: ask before saving.
+bool canWriteText(const QString &text, const TextFormat &format, QStringList *unwritable = nullptr);
+
+// What a write does with characters the encoding cannot hold.
+enum class Unencodable {
+    Refuse,    // write nothing and fail: the caller asks the user first
+    CharRefs,  // write them as HTML character references (for the preview file)
+};
+
 // Writes the text (plus the line end the format asks for) through a temporary file
-// beside the target that replaces it only once everything was written; the former
-// file's permissions are kept. On failure the old file is untouched and *error says why.
+// beside the target that replaces it only once everything was written and synced; the former
+// file's permissions are kept. On failure the old file is untouched and *error says why, in
+// Japanese.
 bool writeTextFile(const QString &path, const QString &text, const TextFormat &format = TextFormat(),
-                   QString *error = nullptr);
+                   QString *error = nullptr, Unencodable unencodable = Unencodable::Refuse);
 
 // Writes bytes the same safe way.
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 
 QString lineEndName(LineEnd lineEnd);  // "CRLF", "LF", "CR"
+
+namespace TextFileTesting {
+// Called after each chunk written to the temporary file with the number of bytes written so
+// far; lets a test kill a process in the middle of a save. Empty function: none.
+void setChunkHook(std::function<void(qint64)> hook);
+// How often bytes kept from the original failed to read back as the text and the whole text
+// was encoded anew instead (a fault in keeping bytes; should stay 0).
+int spliceFallbacks();
+}

@@ -32,7 +32,11 @@ void EditArea::onContentsChange(int, int removed, int added)
 
 QString EditArea::text() const
 {
-    return toPlainText();
+    // The raw text keeps no-break spaces and line separators as typed; only the
+    // paragraph breaks become "\n".
+    QString t = document()->toRawText();
+    t.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return t;
 }
 
 void EditArea::setText(const QString &text)
@@ -105,7 +109,6 @@ QString EditArea::selText() const
     QString s = textCursor().selectedText();
     // The cursor reports paragraph breaks as U+2029; the document's text uses "\n".
     s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    s.replace(QChar::LineSeparator, QLatin1Char('\n'));
     return s;
 }
 

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace {
 Prompts::Answerer g_answerer;
@@ -50,6 +51,18 @@ QMessageBox::StandardButton askYesNoCancel(QWidget *parent, const QString &text,
     box.setEscapeButton(QMessageBox::Cancel);
     const int r = box.exec();
     return r == QMessageBox::Yes || r == QMessageBox::No ? QMessageBox::StandardButton(r) : QMessageBox::Cancel;
+}
+
+bool confirm(QWidget *parent, const QString &text, const QString &title, const QString &action)
+{
+    if (g_answerer)
+        return g_answerer(QStringLiteral("confirm"), text) == QLatin1String("1");
+    QMessageBox box(QMessageBox::Question, title.isEmpty() ? appTitle() : title, text, QMessageBox::NoButton, parent);
+    QPushButton *yes = box.addButton(action, QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 QString input(QWidget *parent, const QString &prompt, const QString &defaultAnswer)

@@ -19,6 +19,9 @@ void error(QWidget *parent, const QString &text, const QString &title = QString(
 // Yes/No/Cancel question; returns QMessageBox::Yes, No or Cancel.
 QMessageBox::StandardButton askYesNoCancel(QWidget *parent, const QString &text, const QString &title);
 
+// A question with two answers: the action (its caption given) or Cancel. True for the action.
+bool confirm(QWidget *parent, const QString &text, const QString &title, const QString &action);
+
 // Input box: returns the answer, "" on Cancel.
 QString input(QWidget *parent, const QString &prompt, const QString &defaultAnswer = QString());
 

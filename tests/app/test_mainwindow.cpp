@@ -428,6 +428,69 @@ private slots:
         QCOMPARE(readBytes(page).size(), 5002);
     }
 
+    void pagesKeepTheirEncodingAndNeverLoseCharacters()
+    {
+        auto w = start();
+        const QString page = folders->path("sjis.htm");
+        const QByteArray sjis = QByteArray("<meta charset=\"Shift_JIS\">\r\n") + "\x83\x65\x83\x58\x83\x67\xb1\xb2\r\n";
+        writeBytes(page, sjis);
+        answers.push("open", page);
+        w->FileOpen_Click();
+        QCOMPARE(w->documentFormat().encoding, QByteArray("Shift_JIS"));
+        QVERIFY(w->edit()->text().endsWith("テストｱｲ"));
+        QVERIFY(!w->isModified());
+        QVERIFY(w->fileSa_Click());
+        QCOMPARE(readBytes(page), sjis);  // byte for byte
+
+        // An emoji cannot be written in Shift_JIS: cancelling the question writes nothing.
+        w->edit()->setSelStart(w->edit()->textLength());
+        w->edit()->insert(QString::fromUtf8("\xF0\x9F\x98\x80"));
+        answers.push("confirm", "0");
+        QVERIFY(!w->fileSa_Click());
+        QVERIFY(answers.asked.last().startsWith("confirm:"));
+        QCOMPARE(readBytes(page), sjis);
+        // Accepting saves as UTF-8 with the page's charset rewritten.
+        answers.push("confirm", "1");
+        QVERIFY(w->fileSa_Click());
+        const QByteArray saved = readBytes(page);
+        QVERIFY(!saved.contains('?'));
+        QVERIFY(saved.contains("charset=\"UTF-8\""));
+        QVERIFY(saved.contains("\xF0\x9F\x98\x80"));
+        QCOMPARE(w->documentFormat().encoding, QByteArray("UTF-8"));
+        QVERIFY(!w->isModified());
+    }
+
+    void aFileThatCannotBeReadKeepsTheDocument()
+    {
+        auto w = start();
+        w->edit()->setText("mine");
+        answers.push("open", folders->dir.path());  // a folder, not a file
+        answers.push("ask", QString::number(QMessageBox::No));
+        w->FileOpen_Click();
+        QVERIFY(answers.asked.last().startsWith("error:"));
+        QCOMPARE(w->edit()->text(), QString("mine"));
+        QCOMPARE(w->recentFiles().count(), 0);
+    }
+
+    void aCrashedRunsTextIsOffered()
+    {
+        // A run that ended without shutting down left its newest snapshot.
+        QFile f(folders->program + "/modo0.tmp");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("lost work\r\n");
+        f.close();
+        answers.push("confirm", "1");
+        auto w = start();
+        QCOMPARE(w->edit()->text(), QString("lost work"));
+        QVERIFY(w->isModified());
+        // A second instance while this one runs offers nothing.
+        answers.asked.clear();
+        auto second = start();
+        QVERIFY(!answers.asked.join("|").contains("confirm:"));
+        answers.push("ask", QString::number(QMessageBox::No));
+        QVERIFY(second->shutDown());
+    }
+
     void shutDownCancelKeepsEverything()
     {
         auto w = start();

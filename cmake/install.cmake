@@ -1,0 +1,65 @@
+# Installation and the Debian package.
+#
+#   <prefix>/lib/tarnell/            the program folder: tarnell, tmp.htm, help/
+#   <prefix>/bin/tarnell             symbolic link to ../lib/tarnell/tarnell
+#   <prefix>/share/applications/tarnell.desktop
+#   <prefix>/share/icons/hicolor/*/apps/tarnell.png, scalable/apps/tarnell.svg
+#
+# The program finds tmp.htm and help/ beside its executable; started through the link,
+# it still sees the real folder (the link is resolved to the executable's own path).
+#
+#   cmake --install build                       # under /usr/local
+#   cmake --install build --prefix ~/.local     # for one user
+#   cd build && cpack                           # tarnell_<version>_<arch>.deb, under /usr
+
+get_filename_component(_tarnell_top "${CMAKE_CURRENT_LIST_DIR}" DIRECTORY)
+set(TARNELL_PROGRAM_DIR "lib/tarnell" CACHE STRING "Program folder, relative to the installation prefix")
+
+install(TARGETS tarnell RUNTIME DESTINATION ${TARNELL_PROGRAM_DIR})
+install(FILES ${_tarnell_top}/resources/tmp.htm DESTINATION ${TARNELL_PROGRAM_DIR})
+install(DIRECTORY ${_tarnell_top}/resources/help/ DESTINATION ${TARNELL_PROGRAM_DIR}/help
+        PATTERN ".gitkeep" EXCLUDE)
+
+# The command in bin: a relative link, so that the installed tree works wherever the
+# prefix (or a package's staging folder) puts it.
+file(RELATIVE_PATH _tarnell_link_target /prefix/bin /prefix/${TARNELL_PROGRAM_DIR}/tarnell)
+set(_tarnell_link ${CMAKE_BINARY_DIR}/install-links/tarnell)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-links)
+file(CREATE_LINK ${_tarnell_link_target} ${_tarnell_link} SYMBOLIC)
+install(FILES ${_tarnell_link} DESTINATION bin)
+
+# Desktop entry and icons: Tarnell in the application menu and among the programs that
+# open .htm files.
+install(FILES ${_tarnell_top}/resources/tarnell.desktop DESTINATION share/applications)
+foreach(_size 16 24 32 48 64 128 256)
+  install(FILES ${_tarnell_top}/resources/pictures/tarnell-${_size}.png
+          DESTINATION share/icons/hicolor/${_size}x${_size}/apps RENAME tarnell.png)
+endforeach()
+install(FILES ${_tarnell_top}/resources/pictures/tarnell.svg DESTINATION share/icons/hicolor/scalable/apps)
+
+# Debian package.
+set(TARNELL_MAINTAINER "Tarnell developers <tarnell@localhost>" CACHE STRING "Maintainer of the Debian package")
+set(CPACK_GENERATOR "DEB")
+set(CPACK_PACKAGE_NAME "tarnell")
+set(CPACK_PACKAGE_VENDOR "Tarnell")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_CONTACT "${TARNELL_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "HTML source editor for Japanese web authors")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Tarnell edits the HTML source of one web page at a time. Tag palettes, menus and\n\
+dialogs put tags around the selection or at the caret (tables, frames, style sheets,\n\
+image maps, gradient text and more), and an embedded browser shows the page as it\n\
+will look. All of its texts are in Japanese.")
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TARNELL_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION "editors")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+# Every dependency comes from dpkg-shlibdeps: Qt 6 (with the browser engine's
+# QtWebEngineProcess, which its library's package names), ICU and the C++ runtime.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Japanese input for fcitx5 users, Japanese fonts, and the serif of the About box title.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fcitx5-frontend-qt6, fonts-noto-cjk, fonts-urw-base35")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-wayland")
+include(CPack)

@@ -1,0 +1,187 @@
+#include "helpviewer.h"
+
+#include "platform/appenv.h"
+#include "platform/prompts.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <cmath>
+
+#ifdef TARNELL_WEBENGINE
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#else
+#include <QTextBrowser>
+#endif
+
+namespace {
+
+int twips(double t, double dotsPerInch)
+{
+    return int(std::lround(t * dotsPerInch / 1440.0));
+}
+
+#ifdef TARNELL_WEBENGINE
+bool isOutside(const QUrl &url)
+{
+    const QString s = url.scheme();
+    return s == QLatin1String("http") || s == QLatin1String("https") || s == QLatin1String("mailto");
+}
+
+// Help pages stay in the help window; links to the web open in the user's browser,
+// and pages cannot open windows of their own.
+class HelpPage : public QWebEnginePage {
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
+    {
+        if (type == NavigationTypeLinkClicked && isOutside(url)) {
+            QDesktopServices::openUrl(url);
+            return false;
+        }
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
+    QWebEnginePage *createWindow(WebWindowType) override { return nullptr; }
+};
+#endif
+
+}
+
+QPointer<HelpViewer> HelpViewer::s_open;
+
+QString HelpViewer::startPage()
+{
+    return AppEnv::inProgramFolder(QStringLiteral("help")) + QStringLiteral("/help.htm");
+}
+
+HelpViewer *HelpViewer::instance()
+{
+    return s_open;
+}
+
+HelpViewer *HelpViewer::showHelp(QWidget *parent)
+{
+    if (s_open) {
+        s_open->show();
+        s_open->setWindowState(s_open->windowState() & ~Qt::WindowMinimized);
+        s_open->raise();
+        s_open->activateWindow();
+        return s_open;
+    }
+    const QFileInfo start(startPage());
+    if (!start.isFile() || !start.isReadable()) {
+        Prompts::info(parent, QStringLiteral("ヘルプファイルがありません"));
+        return nullptr;
+    }
+    auto *viewer = new HelpViewer(parent);
+    s_open = viewer;
+    viewer->navigate(QUrl::fromLocalFile(start.absoluteFilePath()));
+    viewer->show();
+    return viewer;
+}
+
+HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName("helpfrm");
+    setWindowTitle(QStringLiteral("HELP"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    QScreen *scr = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+    const double dx = scr ? scr->logicalDotsPerInchX() : 96.0;
+    const double dy = scr ? scr->logicalDotsPerInchY() : 96.0;
+
+    m_contents = new QPushButton(QStringLiteral("目次"), this);
+    m_contents->setObjectName("Command1");
+    m_contents->setToolTip(QStringLiteral("目次に戻る (Alt+Home)"));
+    m_back = new QPushButton(QStringLiteral("戻る"), this);
+    m_back->setObjectName("Command2");
+    m_back->setToolTip(QStringLiteral("前のページに戻る (Alt+←)"));
+    // Designed size of the buttons; a larger font makes them grow, never clip.
+    const QSize design(twips(855, dx), twips(375, dy));
+    const QSize button = design.expandedTo(m_contents->sizeHint()).expandedTo(m_back->sizeHint());
+    m_contents->setGeometry(QRect(QPoint(0, 0), button));
+    m_back->setGeometry(QRect(QPoint(twips(840, dx) + button.width() - design.width(), 0), button));
+
+#ifdef TARNELL_WEBENGINE
+    auto *view = new QWebEngineView(this);
+    view->setPage(new HelpPage(view));
+    connect(view, &QWebEngineView::loadFinished, this, &HelpViewer::pageLoaded);
+    m_browser = view;
+#else
+    auto *view = new QTextBrowser(this);
+    view->setOpenLinks(true);
+    view->setOpenExternalLinks(true);
+    m_browser = view;
+#endif
+    m_browser->setObjectName("WebBrowser1");
+    m_browser->move(0, std::max(twips(420, dy), button.height() + twips(45, dy)));
+
+    connect(m_contents, &QPushButton::clicked, this, &HelpViewer::Command1_Click);
+    connect(m_back, &QPushButton::clicked, this, &HelpViewer::Command2_Click);
+    auto *back = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this);
+    connect(back, &QShortcut::activated, this, &HelpViewer::Command2_Click);
+    auto *home = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Home), this);
+    connect(home, &QShortcut::activated, this, &HelpViewer::Command1_Click);
+    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, &QWidget::close);
+
+    resize(twips(5835, dx), twips(5100, dy));
+    fit();
+}
+
+HelpViewer::~HelpViewer() = default;
+
+void HelpViewer::navigate(const QUrl &url)
+{
+#ifdef TARNELL_WEBENGINE
+    static_cast<QWebEngineView *>(m_browser)->load(url);
+#else
+    static_cast<QTextBrowser *>(m_browser)->setSource(url);
+    emit pageLoaded(true);
+#endif
+}
+
+QUrl HelpViewer::currentUrl() const
+{
+#ifdef TARNELL_WEBENGINE
+    return static_cast<QWebEngineView *>(m_browser)->url();
+#else
+    return static_cast<QTextBrowser *>(m_browser)->source();
+#endif
+}
+
+void HelpViewer::Command1_Click()
+{
+    navigate(QUrl::fromLocalFile(QFileInfo(startPage()).absoluteFilePath()));
+}
+
+void HelpViewer::Command2_Click()
+{
+#ifdef TARNELL_WEBENGINE
+    static_cast<QWebEngineView *>(m_browser)->back();
+#else
+    auto *view = static_cast<QTextBrowser *>(m_browser);
+    if (view->isBackwardAvailable()) {
+        view->backward();
+        emit pageLoaded(true);
+    }
+#endif
+}
+
+void HelpViewer::fit()
+{
+    m_browser->resize(width(), std::max(0, height() - m_browser->y()));
+}
+
+void HelpViewer::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fit();
+}

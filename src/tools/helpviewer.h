@@ -1,0 +1,45 @@
+#pragma once
+// The help window: the program's help pages (the folder "help" beside the program)
+// in a browser, beside the main window. One window at most.
+#include <QPointer>
+#include <QUrl>
+#include <QWidget>
+
+class QPushButton;
+
+class HelpViewer : public QWidget {
+    Q_OBJECT
+public:
+    // Opens the help window at the start page, or brings the open one forward without
+    // changing its page. When the start page is missing, says so and returns nullptr.
+    static HelpViewer *showHelp(QWidget *parent);
+    // The open help window, if any.
+    static HelpViewer *instance();
+    // help/help.htm in the program folder.
+    static QString startPage();
+
+    ~HelpViewer() override;
+
+    void Command1_Click();  // "目次": the start page again
+    void Command2_Click();  // "戻る": one page back; nothing when there is none
+    void navigate(const QUrl &url);
+
+    QUrl currentUrl() const;
+    QWidget *browser() const { return m_browser; }
+
+signals:
+    void pageLoaded(bool ok);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    explicit HelpViewer(QWidget *parent);
+    void fit();
+
+    QPushButton *m_contents = nullptr;
+    QPushButton *m_back = nullptr;
+    QWidget *m_browser = nullptr;
+
+    static QPointer<HelpViewer> s_open;
+};
