@@ -81,13 +81,6 @@ protected:
     }
 };
 
-namespace Twips {
-int toPixels(double twips, double dotsPerInch)
-{
-    return int(std::lround(twips * dotsPerInch / 1440.0));
-}
-}
-
 namespace AboutMotion {
 
 QList<QPoint> slideAway(QPoint start, int screenBottom, double dpiX, double dpiY)

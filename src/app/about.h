@@ -1,5 +1,6 @@
 #pragma once
 // The About box: product name, version, and a little motion when it goes away.
+#include "platform/twips.h"
 #include <QDialog>
 #include <QList>
 #include <QPoint>
@@ -11,9 +12,6 @@ class ClickLabel;
 
 // Lengths of the window layouts are given in twips (1/1440 inch) and shown at the
 // screen's resolution.
-namespace Twips {
-int toPixels(double twips, double dotsPerInch);
-}
 
 // The paths the box and its OK label travel; each list holds the positions after
 // each step, so a window shows them one by one as motion.

@@ -584,7 +584,16 @@ void MainWindow::onTabChanged(int index)
 void MainWindow::showPreview()
 {
     QString error;
-    if (!writeTextFile(m_previewPath, m_edit->text(), m_format, &error, Unencodable::CharRefs)) {
+    const QString text = m_edit->text();
+    if (!writeTextFile(m_previewPath, text, m_format, &error, Unencodable::CharRefs) &&
+        DocPaths::isUntitled(Shared::DocumentPath) && m_history.folder() != AppEnv::programFolder()) {
+        // An installed program's folder is not writable: an untitled page previews from
+        // the user's own data folder instead.
+        m_previewPath = DocPaths::previewPath(m_history.folder() + QStringLiteral("/tmp.htm"));
+        error.clear();
+        writeTextFile(m_previewPath, text, m_format, &error, Unencodable::CharRefs);
+    }
+    if (!error.isEmpty()) {
         m_preview->showMessage(QStringLiteral("確認用のファイル「%1」を書き込めないため、表示できません。\n%2")
                                    .arg(m_previewPath, error));
         return;

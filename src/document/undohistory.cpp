@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cstdio>
+
 QString UndoHistory::filePath(int place) const
 {
     const QString name = QStringLiteral("modo%1.tmp").arg(place);
@@ -15,10 +17,18 @@ QString UndoHistory::filePath(int place) const
 
 void UndoHistory::writeFile(int place, const QString &text)
 {
-    // Best effort, and cheap: a plain write is enough for a history file.
-    QFile f(filePath(place));
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(encodeTextFile(text, TextFormat()));
+    // Best effort and cheap (no sync on every keystroke), but never half a snapshot: the
+    // text goes to a new file that then takes the snapshot's name.
+    const QString target = filePath(place);
+    const QString temp = target + QStringLiteral(".new");
+    QFile f(temp);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    const QByteArray bytes = encodeTextFile(text, TextFormat());
+    const bool written = f.write(bytes) == bytes.size() && f.flush();
+    f.close();
+    if (!written || std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0)
+        QFile::remove(temp);
 }
 
 void UndoHistory::onChange(const QString &text)

@@ -1,5 +1,7 @@
 #include "helpviewer.h"
 
+#include "platform/twips.h"
+
 #include "platform/appenv.h"
 #include "platform/prompts.h"
 
@@ -23,7 +25,7 @@ namespace {
 
 int twips(double t, double dotsPerInch)
 {
-    return int(std::lround(t * dotsPerInch / 1440.0));
+    return Twips::toPixels(t, dotsPerInch);
 }
 
 #ifdef TARNELL_WEBENGINE
