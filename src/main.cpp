@@ -3,6 +3,7 @@
 #include "platform/previewpane.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QStringList>
@@ -23,6 +24,14 @@ int main(int argc, char *argv[])
 
     // The command line is one path: the arguments joined by single spaces.
     const QString commandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
+
+    // One font for Latin and Japanese text alike, so captions line up and buttons
+    // beside each other have one height.
+    if (QFontDatabase::hasFamily(QStringLiteral("Noto Sans CJK JP"))) {
+        QFont font(QStringLiteral("Noto Sans CJK JP"));
+        font.setPointSizeF(QApplication::font().pointSizeF());
+        QApplication::setFont(font);
+    }
 
     // Wayland ties the window to tarnell.desktop and its icon.
     QGuiApplication::setDesktopFileName("tarnell");

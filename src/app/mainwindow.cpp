@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,7 +65,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     statusBar()->addPermanentWidget(m_statusFormat);
     statusBar()->addPermanentWidget(m_statusCaret);
 
+    // Source text reads best in a fixed-width font that has the Japanese characters too.
     QFont f = m_edit->font();
+    if (QFontDatabase::hasFamily(QStringLiteral("Noto Sans Mono CJK JP")))
+        f.setFamily(QStringLiteral("Noto Sans Mono CJK JP"));
     f.setPointSize(10);
     m_edit->setFont(f);
 

@@ -134,7 +134,11 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent, Qt::Window)
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, &QWidget::close);
 
-    resize(twips(5835, dx), twips(5100, dy));
+    // The pages are written for a reading width: start at least that large, within the screen.
+    QSize size(std::max(twips(5835, dx), 820), std::max(twips(5100, dy), 680));
+    if (const QScreen *screen = this->screen())
+        size = size.boundedTo(screen->availableSize() * 0.9);
+    resize(size);
     fit();
 }
 
