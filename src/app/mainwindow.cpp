@@ -538,7 +538,7 @@ void MainWindow::onTextEdited()
 {
     m_tabs->setCurrentIndex(0);
     m_history.setMode(Shared::UndoMode);
-    m_history.onChange(m_edit->text());
+    m_history.onChange(m_history.wantsSnapshot() ? m_edit->text() : QString());
 }
 
 void MainWindow::Modosu_Click()

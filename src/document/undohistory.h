@@ -21,6 +21,8 @@ public:
     // The change handler's part: takes a snapshot of text unless the change came
     // from undo (which asks to skip the next one).
     void onChange(const QString &text);
+    // Whether the next onChange keeps its text (callers may skip copying it otherwise).
+    bool wantsSnapshot() const { return !m_skipNext && (m_mode == Files || m_mode == Memory); }
 
     // Undo: setText puts the earlier text into the editor (which runs onChange).
     // Returns false, changing nothing, when there is no earlier snapshot.
