@@ -617,7 +617,6 @@ void MainWindow::runOpener(const QString &name)
 {
     if (const Commands::Handler *h = Commands::find(name))
         (*h)(*this);
-    emit openerRequested(name);
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

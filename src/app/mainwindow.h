@@ -66,10 +66,6 @@ public:
     // Shut-down sequence; false when the user kept the program running.
     bool shutDown();
 
-signals:
-    // An opener button or menu item whose window lives elsewhere was used.
-    void openerRequested(const QString &name);
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -108,7 +104,6 @@ private:
     UndoHistory m_history;
     SearchState m_search;
     int m_previousTab = 0;
-    bool m_closing = false;
     bool m_unclean = false;  // the file held bytes that are not valid text
     std::unique_ptr<Recovery> m_recovery;
     bool m_shutDownDone = false;

@@ -1,5 +1,6 @@
 // The main window as a user meets it: palette buttons, customisable fields, the File
 // menu and its prompts, settings kept between runs.
+#include "app/commands.h"
 #include "app/mainwindow.h"
 #include "document/docpaths.h"
 #include "document/textfile.h"
@@ -156,6 +157,51 @@ private slots:
         QCOMPARE(w->findChild<QPushButton *>("Command24")->text(), QString("#??????"));
         QCOMPARE(w->findChild<QSpinBox *>("VScroll1")->maximum(), 7);
         QCOMPARE(w->findChild<QSpinBox *>("VScroll2")->maximum(), 6);
+    }
+
+    void everyOpenerAndMenuCommandDoesSomething()
+    {
+        for (const PaletteTab &tab : Palette::tabs())
+            for (const PaletteItem &item : tab.items)
+                if (item.kind == PaletteItem::Opener)
+                    QVERIFY2(Commands::find(item.name), item.name);
+        for (const PaletteItem &item : Palette::attributeBar())
+            if (item.kind == PaletteItem::Opener)
+                QVERIFY2(Commands::find(item.name), item.name);
+        for (const char *name : {"Cut", "Copy", "Cutadd", "Copyadd", "Paste", "PasteRTF", "del", "SelWhole", "SelAll",
+                                 "chanLowtoUp", "chanUptoLow", "chanWide", "chanNarrow", "chanKatakana", "chanHiragana",
+                                 "chanNotag", "chanBr", "jumpNext", "jumpBefore", "kensaku", "nextkensaku", "tikan",
+                                 "SelHome", "SelEnd", "hyIroin(0)", "hyIroin(3)", "hjSoin(0)", "hjSoin(3)", "TagColor",
+                                 "tlHyou", "tlImap", "tlGrad", "mokuji", "version"})
+            QVERIFY2(Commands::find(name), name);
+        // And the window carries every one of those menu items.
+        auto w = start();
+        for (const char *name : {"FileNew", "FileOpen", "fileSa", "FileName", "FileShell", "FileEnd", "PrintText",
+                                 "PrintBrowse", "FilePaste", "FilePasteRTF", "Modosu", "ModoYarinao", "focustoText",
+                                 "mmOption", "kensaku", "nextkensaku", "tikan", "TagColor", "tlGrad", "mokuji", "version"})
+            QVERIFY2(w->findChild<QAction *>(name), name);
+        QVERIFY(!w->action("nextkensaku")->isEnabled());
+    }
+
+    void menuShortcutsWorkInTheEditor()
+    {
+        auto w = start();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->edit()->setFocus();
+        w->edit()->setText("a<b>c<i>d");
+        w->edit()->setSelStart(0);
+        QTest::keyClick(w->edit(), Qt::Key_F5);  // next tag
+        QCOMPARE(w->edit()->selText(), QString("<b>"));
+        QTest::keyClick(w->edit(), Qt::Key_F5);
+        QCOMPARE(w->edit()->selText(), QString("<i>"));
+        QTest::keyClick(w->edit(), Qt::Key_A, Qt::ControlModifier);  // select all
+        QCOMPARE(w->edit()->selLength(), w->edit()->textLength());
+        QTest::keyClick(w->edit(), Qt::Key_H, Qt::ControlModifier);  // to the start
+        QCOMPARE(w->edit()->selStart(), 0);
+        QCOMPARE(w->edit()->selLength(), 0);
+        QTest::keyClick(w->edit(), Qt::Key_Delete);  // the del command
+        QCOMPARE(w->edit()->text(), QString("<b>c<i>d"));
     }
 
     void insertionRulesOnRealButtons()
