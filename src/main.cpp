@@ -47,7 +47,13 @@ int main(int argc, char *argv[])
     QCoreApplication::processEvents();
 
     MainWindow w;
-    w.show();
+    // "Start another instance" asks for a minimised window; its own children do not inherit that.
+    if (qEnvironmentVariableIntValue("TARNELL_START_MINIMIZED") == 1) {
+        qunsetenv("TARNELL_START_MINIMIZED");
+        w.showMinimized();
+    } else {
+        w.show();
+    }
     w.startUp(commandLine, splash->progress());
     // Benchmarks (bench/run) time start-up to the shown, idle window: with
     // TARNELL_EXIT_WHEN_IDLE=1 the program ends as soon as the event loop has run what

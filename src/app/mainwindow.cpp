@@ -504,7 +504,13 @@ bool MainWindow::FileName_Click()
 
 void MainWindow::FileShell_Click()
 {
-    QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+    // Another instance with an untitled document, its window started minimised.
+    QProcess p;
+    p.setProgram(QCoreApplication::applicationFilePath());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TARNELL_START_MINIMIZED"), QStringLiteral("1"));
+    p.setProcessEnvironment(env);
+    p.startDetached();
 }
 
 void MainWindow::FilePaste_Click()
