@@ -105,6 +105,8 @@ BodyFrm::BodyFrm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit
     // Mixer: swatch, channel labels, vertical bars, "反転".
     m_mixer = new ChannelMixer(this, Qt::Vertical, QString(), 255, 1, true);
     m_mixer->swatch()->setFixedSize(84, 40);
+    // The swatch opens white and blank; its colour text appears with the first move of a bar.
+    m_mixer->swatch()->clear();
     auto *mix = new QGridLayout;
     mix->setHorizontalSpacing(8);
     mix->addWidget(m_mixer->swatch(), 0, 0, 1, 3, Qt::AlignHCenter);

@@ -1,6 +1,8 @@
 #include "colortext.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QWheelEvent>
 #include <QLabel>
 #include <QScrollBar>
@@ -44,7 +46,10 @@ QColor pureChannel(ChannelMixer::Channel c, int value)
 }
 
 // A channel bar drawn with 255 at its left or top end. Keys and the wheel follow the
-// drawing: Up, Page Up, Home and turning the wheel away move towards 255.
+// drawing: Up, Page Up, Home and turning the wheel away move towards 255. So do the
+// mouse and the bar's context menu: the scroll bar steps towards its minimum from the
+// arrow and the groove at its left or top end whatever the drawing, so those steps
+// are turned round (the left arrow moves the thumb left, towards 255).
 class ChannelBar : public QScrollBar {
 public:
     ChannelBar(Qt::Orientation orientation, QWidget *parent) : QScrollBar(orientation, parent)
@@ -53,9 +58,29 @@ public:
         // Arrow keys of a horizontal bar already follow the drawing only with inverted
         // controls; the wheel is turned round below for it.
         setInvertedControls(orientation == Qt::Horizontal);
+        connect(this, &QAbstractSlider::actionTriggered, this, [this](int action) { followDrawing(action); });
     }
 
 protected:
+    void mousePressEvent(QMouseEvent *e) override
+    {
+        m_pointer = true;
+        QScrollBar::mousePressEvent(e);
+    }
+
+    void mouseReleaseEvent(QMouseEvent *e) override
+    {
+        QScrollBar::mouseReleaseEvent(e);
+        m_pointer = false;
+    }
+
+    void contextMenuEvent(QContextMenuEvent *e) override
+    {
+        m_pointer = true;
+        QScrollBar::contextMenuEvent(e);
+        m_pointer = false;
+    }
+
     void keyPressEvent(QKeyEvent *e) override
     {
         if (e->key() == Qt::Key_Home || e->key() == Qt::Key_End) {
@@ -77,6 +102,27 @@ protected:
         QScrollBar::wheelEvent(&turned);
         e->setAccepted(turned.isAccepted());
     }
+
+private:
+    // Runs while an action of the pointer is applied: the value still holds the old
+    // position, the slider position the new one.
+    void followDrawing(int action)
+    {
+        if (!m_pointer)
+            return;
+        const int from = value();
+        switch (action) {
+        case SliderSingleStepAdd: setSliderPosition(from - singleStep()); break;
+        case SliderSingleStepSub: setSliderPosition(from + singleStep()); break;
+        case SliderPageStepAdd: setSliderPosition(from - pageStep()); break;
+        case SliderPageStepSub: setSliderPosition(from + pageStep()); break;
+        case SliderToMinimum: setSliderPosition(maximum()); break;
+        case SliderToMaximum: setSliderPosition(minimum()); break;
+        default: break;
+        }
+    }
+
+    bool m_pointer = false;
 };
 
 QLabel *borderedLabel(QWidget *owner, const QString &name)

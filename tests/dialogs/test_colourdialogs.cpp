@@ -170,7 +170,11 @@ void TestColourDialogs::bodyStartState()
     QVERIFY(!child<QCheckBox>(&dlg, "Check2")->isEnabled());
     QVERIFY(!child<QLineEdit>(&dlg, "Text1")->isEnabled());
     QCOMPARE(child<QScrollBar>(&dlg, "redscr")->orientation(), Qt::Vertical);
-    QCOMPARE(child<QLabel>(&dlg, "alllbl")->text(), QString("#FFFFFF"));
+    auto *swatch = child<QLabel>(&dlg, "alllbl");
+    QCOMPARE(swatch->palette().color(QPalette::Window), QColor(Qt::white));
+    QVERIFY(swatch->text().isEmpty());
+    child<QScrollBar>(&dlg, "bluescr")->setValue(254);
+    QCOMPARE(swatch->text(), QString("#FFFFFE"));
 }
 
 void TestColourDialogs::bodyNothingChecked()

@@ -14,6 +14,7 @@ private slots:
     void swatchTextColor();
     void barValueIsTheChannelWhateverTheDrawing();
     void swatchFollowsTheThumbWhileDragged();
+    void arrowsAndGrooveFollowTheDrawing();
 };
 
 void TestColorText::colorText_data()
@@ -109,6 +110,36 @@ void TestColorText::swatchFollowsTheThumbWhileDragged()
     QCOMPARE(mixer.swatch()->text(), QString("#FF0AFF"));
     QCOMPARE(mixer.channelLabel(ChannelMixer::Green)->palette().color(QPalette::Window), QColor(0, 10, 0));
     bar->setSliderDown(false);
+}
+
+void TestColorText::arrowsAndGrooveFollowTheDrawing()
+{
+    QWidget owner;
+    ChannelMixer across(&owner, Qt::Horizontal, QString(), 128, 16, false);
+    ChannelMixer upright(&owner, Qt::Vertical, "(0)", 128, 16, false);
+    QScrollBar *h = across.bar(ChannelMixer::Green);
+    QScrollBar *v = upright.bar(ChannelMixer::Green);
+    h->setGeometry(0, 0, 200, 20);
+    v->setGeometry(0, 30, 20, 200);
+    for (QScrollBar *bar : {h, v}) {
+        const bool horizontal = bar->orientation() == Qt::Horizontal;
+        auto at = [horizontal](int along) { return horizontal ? QPoint(along, 10) : QPoint(10, along); };
+        // The arrow at the 255 end and the groove on that side brighten; the far ones darken.
+        bar->setValue(128);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, at(3));
+        QCOMPARE(bar->value(), 129);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, at(197));
+        QTest::mouseClick(bar, Qt::LeftButton, {}, at(197));
+        QCOMPARE(bar->value(), 127);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, at(30));
+        QCOMPARE(bar->value(), 143);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, at(170));
+        QCOMPARE(bar->value(), 127);
+        // Keys stay as they were after the pointer is released.
+        QTest::keyClick(bar, horizontal ? Qt::Key_Right : Qt::Key_Down);
+        QCOMPARE(bar->value(), 126);
+    }
+    QCOMPARE(across.green(), 126);
 }
 
 QTEST_MAIN(TestColorText)
