@@ -84,7 +84,23 @@ Wiz1frm::Wiz1frm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit
     connect(m_columns, &QScrollBar::valueChanged, this, &Wiz1frm::UpdateSizeLabel);
     connect(m_rows, &QScrollBar::valueChanged, this, &Wiz1frm::UpdateSizeLabel);
     connect(next, &QPushButton::clicked, this, &Wiz1frm::Command1_Click);
+    m_columns->installEventFilter(this);
     m_columns->setFocus();
+}
+
+bool Wiz1frm::eventFilter(QObject *watched, QEvent *event)
+{
+    // A horizontal scroll bar steps the wrong way round on Left and Right (Right takes
+    // a column away); here Right adds a column and Left takes one away.
+    if (watched == m_columns && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Left || key == Qt::Key_Right) {
+            m_columns->triggerAction(key == Qt::Key_Right ? QAbstractSlider::SliderSingleStepAdd
+                                                          : QAbstractSlider::SliderSingleStepSub);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void Wiz1frm::run(QWidget *parent, EditArea *edit)

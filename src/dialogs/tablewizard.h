@@ -32,6 +32,9 @@ public:
     // "次へ-->": keeps the size in Shared::TableColumns/TableRows and runs step 2.
     void Command1_Click();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     EditArea *m_edit;
     QScrollBar *m_columns;

@@ -143,6 +143,31 @@ private slots:
         }
     }
 
+    // ---------------------------------------------------------------- step 1
+
+    // The arrow keys move each bar the way it is drawn: Right and Down add a column or
+    // a row, Left and Up take one away, and the label follows.
+    void sizeByKeyboard()
+    {
+        Wiz1frm w(nullptr, nullptr);
+        QCOMPARE(w.windowTitle(), "テーブルウィザート");
+        auto *columns = child<QScrollBar>(&w, "HScroll1");
+        auto *rows = child<QScrollBar>(&w, "VScroll1");
+        auto *label = child<QLabel>(&w, "Label1");
+        QTest::keyClick(columns, Qt::Key_Right);
+        QTest::keyClick(columns, Qt::Key_Right);
+        QTest::keyClick(rows, Qt::Key_Down);
+        QCOMPARE(label->text(), "3,2");
+        QTest::keyClick(columns, Qt::Key_Left);
+        QTest::keyClick(rows, Qt::Key_Up);
+        QTest::keyClick(rows, Qt::Key_Up);
+        QCOMPARE(label->text(), "2,1");
+        QTest::keyClick(columns, Qt::Key_End);
+        QTest::keyClick(columns, Qt::Key_Right);
+        QCOMPARE(columns->value(), MaxTableSize);
+        QCOMPARE(label->text(), "10,1");
+    }
+
     // ---------------------------------------------------------------- step 3
 
     void gridOnLoad()
@@ -150,6 +175,7 @@ private slots:
         setTable(4, 3);
         Wiz3frm w(nullptr, nullptr);
         w.show();
+        QCOMPARE(w.windowTitle(), "テーブルウィザート");
         QCOMPARE(child<QGroupBox>(&w, "Frame1")->title(), "選択セル(1,1)");
         int visible = 0;
         for (int i = 0; i < 100; ++i) {

@@ -78,6 +78,11 @@ private slots:
         tdfrm td(nullptr, &edit);
         QCOMPARE(child<QListWidget>(&td, "List1")->currentRow(), 0);
         QCOMPARE(child<QListWidget>(&td, "List2")->currentRow(), 0);
+        // Window names and captions, as the system writes them.
+        QCOMPARE(hr.objectName() + " " + hr.windowTitle(), "hrfrm <HR>");
+        QCOMPARE(mq.objectName() + " " + mq.windowTitle(), "Marqueefrm marquee");
+        QCOMPARE(table.objectName() + " " + table.windowTitle(), "hyoufrm <table>");
+        QCOMPARE(td.objectName() + " " + td.windowTitle(), "tdfrm <td>");
         for (QDialog *d : std::initializer_list<QDialog *>{&hr, &mq, &table, &td})
             for (QCheckBox *box : d->findChildren<QCheckBox *>())
                 QVERIFY2(!box->isChecked(), qPrintable(d->objectName() + " " + box->objectName()));
