@@ -88,8 +88,12 @@ void Copyadd(EditArea *edit)
 
 void Cutadd(EditArea *edit)
 {
-    if (edit->selLength() == 0)
+    if (edit->selLength() == 0) {
+        // Nothing to append or delete: the editing area still takes the focus, and
+        // the clipboard keeps whatever it holds.
+        prepare(edit);
         return;
+    }
     Copyadd(edit);
     edit->setSelText(QString());
 }

@@ -162,6 +162,9 @@ TikanFrm *TikanFrm::open(QWidget *parent, EditArea *edit)
     return g_tikan.data();
 }
 
+// An empty search text would "match" at the caret: Replace would insert the
+// replacement where nothing was found, Replace all would never end, and Find next
+// would select nothing without a word. All three say so instead.
 bool TikanFrm::checkSearchText()
 {
     if (!m_find->text().isEmpty())

@@ -73,8 +73,13 @@ void MapFrm::run(QWidget *parent, EditArea *edit)
 QString MapFrm::pictureFilter()
 {
     QStringList patterns;
-    for (const QByteArray &format : QImageReader::supportedImageFormats())
+    const QList<QByteArray> formats = QImageReader::supportedImageFormats();
+    for (const QByteArray &format : formats)
         patterns << QStringLiteral("*.") + QString::fromLatin1(format).toLower();
+    // Run-length encoded bitmaps are bitmaps under another name: the bitmap reader
+    // recognises them by their contents.
+    if (formats.contains("bmp"))
+        patterns << QStringLiteral("*.rle");
     patterns.removeDuplicates();
     patterns.sort();
     return QStringLiteral("ピクチャファイル|") + patterns.join(QLatin1Char(';'))

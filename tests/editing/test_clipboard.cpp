@@ -114,6 +114,22 @@ private slots:
         QVERIFY(focusOtherThenRun(ClipboardCmds::Cutadd));
         QVERIFY(focusOtherThenRun(ClipboardCmds::Cut));
         QCOMPARE(edit->text(), QStringLiteral("c"));
+        // Append-cut takes the focus also with nothing selected, and leaves the
+        // clipboard as it was; append-copy and copy then do nothing at all.
+        const auto focusOtherThenRunEmpty = [&](void (*command)(EditArea *)) -> bool {
+            other->setFocus();
+            if (!QTest::qWaitFor([&] { return other->hasFocus(); }))
+                return false;
+            edit->setSelStart(0);
+            command(edit);
+            return edit->hasFocus();
+        };
+        putOnClipboard(QStringLiteral("kept"));
+        QVERIFY(focusOtherThenRunEmpty(ClipboardCmds::Cutadd));
+        QVERIFY(!focusOtherThenRunEmpty(ClipboardCmds::Copyadd));
+        QVERIFY(!focusOtherThenRunEmpty(ClipboardCmds::Copy));
+        QCOMPARE(board()->text(), QStringLiteral("kept"));
+        QCOMPARE(edit->text(), QStringLiteral("c"));
         // Paste does not move the focus.
         QVERIFY(!focusOtherThenRun(ClipboardCmds::Paste));
     }

@@ -143,6 +143,22 @@ private slots:
         QCOMPARE(messages, QStringList{"info:ヘルプファイルがありません"});
     }
 
+    void startPageInAFolderThatEndsInASeparator()
+    {
+        // A program at the root of the file system: one separator, not two.
+        AppEnv::setProgramFolder("/");
+        QCOMPARE(HelpViewer::startPage(), QString("/help/help.htm"));
+        AppEnv::setProgramFolder(folders->program + "/");
+        QCOMPARE(HelpViewer::startPage(), folders->program + "/help/help.htm");
+        HelpViewer *v = open();
+        QVERIFY(v);
+        v->navigate(page("page2.htm"));
+        QVERIFY(waitFor(v, page("page2.htm")));
+        v->Command1_Click();
+        QVERIFY(waitFor(v, page("help.htm")));
+        AppEnv::setProgramFolder(folders->program);
+    }
+
     void browserFillsTheWindow()
     {
         HelpViewer *v = HelpViewer::showHelp(nullptr);

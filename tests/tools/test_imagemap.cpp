@@ -328,9 +328,23 @@ private slots:
             QTest::mouseClick(child<QPushButton>(f, "OpenPic"), Qt::LeftButton);
             QVERIFY(m_messages.value(0).startsWith("open:ピクチャファイル|"));
         };
-        QVERIFY(MapFrm::pictureFilter().contains("*.png") && MapFrm::pictureFilter().contains("*.jpg"));
+        for (const char *pattern : {"*.png", "*.jpg", "*.gif", "*.bmp", "*.rle"})
+            QVERIFY2(MapFrm::pictureFilter().section('|', 1, 1).split(';').contains(pattern), pattern);
         open(folders.path("a.png"));
         QCOMPARE(canvas->picture().size(), QSize(120, 80));
+        // A run-length encoded bitmap (.rle): 4 x 2 pixels, one run per row.
+        QFile rle(folders.path("c.rle"));
+        QVERIFY(rle.open(QIODevice::WriteOnly));
+        rle.write(QByteArray::fromHex("424d48000000000000003e000000"  // file header
+                                      // 4 x 2, 8 bits, run-length encoded, two colours
+                                      "28000000040000000200000001000800010000000a000000130b0000130b0000"
+                                      "0200000000000000"
+                                      "000000000000ff00"                // black, red
+                                      "04010000" "04000000" "0001"));   // two rows, end of bitmap
+        rle.close();
+        open(folders.path("c.rle"));
+        QCOMPARE(canvas->picture().size(), QSize(4, 2));
+        QCOMPARE(m_messages.size(), 1);
         open(folders.path("b.jpg"));
         QCOMPARE(canvas->picture().size(), QSize(64, 48));
         QVERIFY(child<QLineEdit>(f, "PathTxt")->text().isEmpty());
