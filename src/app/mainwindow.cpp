@@ -185,7 +185,10 @@ void MainWindow::buildMenus()
     edit->addSeparator();
     addAction(edit, "focustoText", QStringLiteral("テキストにフォーカス(&F)"), QKeySequence(Qt::Key_F2),
               [this] { m_edit->setFocus(); });
-    addAction(edit, "mmOption", QStringLiteral("オプション(&O)"), {}, [this] { OptionsDialog::run(m_edit, this); });
+    addAction(edit, "mmOption", QStringLiteral("オプション(&O)"), {}, [this] {
+        OptionsDialog::run(m_edit, this);
+        refreshUndoCommands();
+    });
 
     // Search
     QMenu *search = newMenu(nullptr, "mmKensaku", QStringLiteral("検索(&S)"));
@@ -219,10 +222,8 @@ void MainWindow::buildMenus()
     QMenu *tags = newMenu(nullptr, "TagS", QStringLiteral("タグ(&T)"));
     QMenu *withEnd = newMenu(tags, "tSyu", QStringLiteral("終タグのあるタグ(&N)"));
     QMenu *noEnd = newMenu(tags, "tTan", QStringLiteral("終タグのないタグ(&E)"));
-    withEnd->addAction(QStringLiteral("-"))->setObjectName("TagSyu(0)");
-    noEnd->addAction(QStringLiteral("-"))->setObjectName("TagTan(0)");
-    withEnd->actions().first()->setEnabled(false);
-    noEnd->actions().first()->setEnabled(false);
+    withEnd->addSeparator()->setObjectName("TagSyu(0)");
+    noEnd->addSeparator()->setObjectName("TagTan(0)");
 
     // Tools
     QMenu *tools = newMenu(nullptr, "mmTool", QStringLiteral("ツール(&L)"));
@@ -545,22 +546,32 @@ void MainWindow::onTextEdited()
     m_tabs->setCurrentIndex(0);
     m_history.setMode(Shared::UndoMode);
     m_history.onChange(m_history.wantsSnapshot() ? m_edit->text() : QString());
+    refreshUndoCommands();
 }
 
 void MainWindow::Modosu_Click()
 {
     m_history.setMode(Shared::UndoMode);
     m_history.undo(m_edit->text(), [this](const QString &t) { m_edit->setText(t); });
+    refreshUndoCommands();
 }
 
 void MainWindow::ModoYarinao_Click()
 {
     m_history.setMode(Shared::UndoMode);
     m_history.redo([this](const QString &t) { m_edit->setText(t); });
+    refreshUndoCommands();
 }
 
 void MainWindow::refreshEditMenu()
 {
+    refreshUndoCommands();
+    updateSelectionCommands();
+}
+
+void MainWindow::refreshUndoCommands()
+{
+    // Also after every change, undo and redo: a disabled item would swallow Ctrl+Z.
     const int mode = Shared::UndoMode;
     m_history.setMode(mode);
     QAction *undo = m_actions.value("Modosu");
@@ -572,7 +583,6 @@ void MainWindow::refreshEditMenu()
         undo->setEnabled(m_history.canUndo());
         redo->setEnabled(m_history.canRedo());
     }
-    updateSelectionCommands();
 }
 
 void MainWindow::updateSelectionCommands()

@@ -56,6 +56,7 @@ public:
     void Modosu_Click();
     void ModoYarinao_Click();
     void refreshEditMenu();
+    void refreshUndoCommands();
     void updateSelectionCommands();
 
     // The document differs from its file.

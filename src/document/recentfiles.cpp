@@ -30,8 +30,12 @@ void RecentFiles::load()
 {
     m_paths.clear();
     const int n = parseRecentCount(AppEnv::setting("manu", "icount", "0"));
-    for (int i = 1; i <= n; ++i)
-        m_paths << AppEnv::setting("manu", QString::number(i), QString());
+    for (int i = 1; i <= n; ++i) {
+        // A missing entry would open a document without a path: leave it out.
+        const QString path = AppEnv::setting("manu", QString::number(i), QString());
+        if (!path.isEmpty())
+            m_paths << path;
+    }
 }
 
 void RecentFiles::save() const

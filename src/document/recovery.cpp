@@ -70,9 +70,10 @@ bool Recovery::acquire()
     }
 
     if (!m_othersAlive) {
-        const TextFileRead r = readTextFileEx(joinPath(m_folder, QStringLiteral("modo0.tmp")));
-        if (r.status == TextFileRead::Ok)
-            m_snapshot = r.text;
+        // Snapshots are always written as UTF-8: read them so, never by guessing.
+        const QString path = joinPath(m_folder, QStringLiteral("modo0.tmp"));
+        if (QFileInfo(path).isFile())
+            m_snapshot = ReadTextFile(path, TextFormat());
     }
     return !m_snapshot.isEmpty();
 }

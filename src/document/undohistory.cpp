@@ -9,6 +9,25 @@
 
 #include <cstdio>
 
+namespace {
+
+// Snapshots hold the editor's text written as UTF-8, and are read back the same way: they
+// are not pages whose encoding is to be guessed (a page declaring, say, HZ would otherwise
+// come back with its "~{" read as Chinese). False when the file is missing or unreadable.
+bool readSnapshot(const QString &path, QString *text)
+{
+    QFile f(path);
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return false;
+    *text = decodeTextFileAs(bytes, TextFormat());
+    return true;
+}
+
+}
+
 QString UndoHistory::filePath(int place) const
 {
     const QString name = QStringLiteral("modo%1.tmp").arg(place);
@@ -52,8 +71,17 @@ void UndoHistory::onChange(const QString &text)
 
 bool UndoHistory::canUndo() const
 {
-    if (m_mode == Files)
-        return !ReadTextFile(filePath(1)).isEmpty();
+    if (m_mode == Files) {
+        // Cheap enough to ask after every keystroke: more than a byte-order mark and one line
+        // end always reads as some text, so only tiny files need reading.
+        const QFileInfo info(filePath(1));
+        if (!info.isFile())
+            return false;
+        if (info.size() > 5)
+            return true;
+        QString earlier;
+        return readSnapshot(filePath(1), &earlier) && !earlier.isEmpty();
+    }
     if (m_mode == Memory)
         return !m_memory[1].isEmpty();
     return false;
@@ -62,12 +90,12 @@ bool UndoHistory::canUndo() const
 bool UndoHistory::undo(const QString &current, const std::function<void(const QString &)> &setText)
 {
     if (m_mode == Files) {
-        const TextFileRead earlier = readTextFileEx(filePath(1));
-        if (earlier.status != TextFileRead::Ok)
+        QString earlier;
+        if (!readSnapshot(filePath(1), &earlier))
             return false;
         m_skipNext = true;
         m_redoText = current;
-        setText(earlier.text);
+        setText(earlier);
         m_skipNext = false;
         QFile::remove(filePath(1));
         QFile::rename(filePath(2), filePath(1));

@@ -30,6 +30,7 @@ public:
     // Redo: brings back the text the last undo replaced; the history is emptied.
     void redo(const std::function<void(const QString &)> &setText);
 
+    // Whether place 1 holds a non-empty snapshot (a file check, no read of a large file).
     bool canUndo() const;
     bool canRedo() const { return !m_redoText.isEmpty(); }
     const QString &redoText() const { return m_redoText; }

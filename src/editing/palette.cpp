@@ -60,6 +60,14 @@ public:
     }
 };
 
+// The text of a list's selected item; "" when the user deselected it (the current item
+// may still be set then, but it is not chosen).
+QString selectedText(const QListWidget *list)
+{
+    const QList<QListWidgetItem *> items = list->selectedItems();
+    return items.isEmpty() ? QString() : items.first()->text();
+}
+
 // Small drawings of form controls for the form tab's picture buttons.
 QIcon formIcon(const QString &name)
 {
@@ -177,12 +185,6 @@ const std::vector<PaletteItem> &attributeBar()
         opener("Command37", "パス名", nullptr),
     };
     return b;
-}
-
-bool keepsFocus(const QString &name)
-{
-    return name == QLatin1String("Command29") || name == QLatin1String("Command37") ||
-           name == QLatin1String("Command38") || name == QLatin1String("Command34");
 }
 
 QString fontStart(int size)
@@ -373,11 +375,9 @@ void TagPalette::onClicked(const PaletteItem &item)
             const int n = m_heading->value();
             m_edit->wrap(Palette::headingStart(n), Palette::headingEnd(n));
         } else if (name == QLatin1String("Command5")) {
-            const QListWidgetItem *it = m_align->currentItem();
-            m_edit->wrap(Palette::paragraphStart(it ? it->text() : QString()), QStringLiteral("</p>"));
+            m_edit->wrap(Palette::paragraphStart(selectedText(m_align)), QStringLiteral("</p>"));
         } else if (name == QLatin1String("Command36")) {
-            const QListWidgetItem *it = m_clear->currentItem();
-            m_edit->insert(Palette::clearStart(it ? it->text() : QString()));
+            m_edit->insert(Palette::clearStart(selectedText(m_clear)));
         } else if (name == QLatin1String("Command23")) {
             m_edit->insert(Palette::pageSkeleton());
         } else if (name.startsWith(QLatin1String("Command25("))) {

@@ -31,8 +31,6 @@ struct PaletteTab {
 namespace Palette {
 const std::vector<PaletteTab> &tabs();
 const std::vector<PaletteItem> &attributeBar();
-// Controls after which the editing area does not get the focus.
-bool keepsFocus(const QString &name);
 // Start text of the font and heading buttons.
 QString fontStart(int size);
 QString headingStart(int level);

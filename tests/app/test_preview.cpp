@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -266,6 +267,35 @@ private slots:
             dlg.Command2_Click();  // cancel changes nothing
         }
         QCOMPARE(Shared::UndoMode, 2);
+        {
+            // The controls as they open; a stored mode that is none of the three selects no
+            // option, and OK then keeps it.
+            Shared::UndoMode = 7;
+            OptionsDialog dlg(w->edit());
+            auto *tabs = dlg.findChild<QTabWidget *>("SSTab1");
+            QCOMPARE(tabs->count(), 2);
+            QCOMPARE(tabs->tabText(0), QString("編集"));
+            QCOMPARE(tabs->tabText(1), QString("UNDO"));
+            auto *size = dlg.findChild<QSpinBox *>("UpDown1");
+            QCOMPARE(size->minimum(), 8);
+            QCOMPARE(size->maximum(), 72);
+            QCOMPARE(size->singleStep(), 1);
+            QCOMPARE(dlg.findChild<QLabel *>("Label1")->text(), QString("フォントサイズ=9"));
+            QCOMPARE(dlg.findChild<QCheckBox *>("Check1")->text(), QString("太字"));
+            QVERIFY(dlg.findChild<QCheckBox *>("Check1")->isChecked());
+            const QStringList captions = {"元に戻す機能を使わない", "ファイルを使って元に戻す機能を使用",
+                                          "メモリを使って元に戻す機能を使用"};
+            for (int i = 0; i < 3; ++i) {
+                auto *o = dlg.findChild<QRadioButton *>(QString("Option%1").arg(i + 1));
+                QCOMPARE(o->text(), captions[i]);
+                QVERIFY(!o->isChecked());
+            }
+            QCOMPARE(dlg.findChild<QPushButton *>("Command1")->text(), QString("OK"));
+            QCOMPARE(dlg.findChild<QPushButton *>("Command2")->text(), QString("キャンセル"));
+            QTest::mouseClick(dlg.findChild<QPushButton *>("Command1"), Qt::LeftButton);
+            QCOMPARE(Shared::UndoMode, 7);
+            Shared::UndoMode = 2;
+        }
         Prompts::setAnswerer([](const QString &, const QString &) { return QString::number(QMessageBox::No); });
         QVERIFY(w->shutDown());
         auto w2 = start();

@@ -25,6 +25,17 @@ class TestHistory : public QObject {
         }
     };
 
+    // A history of the given mode in a program folder of its own.
+    struct Fresh {
+        TestFolders folders;
+        UndoHistory h;
+        explicit Fresh(int mode)
+        {
+            h.setFolder(folders.program);
+            h.setMode(mode);
+        }
+    };
+
 private slots:
     void recentFilesRules()
     {
@@ -59,6 +70,14 @@ private slots:
         RecentFiles again;
         again.load();
         QCOMPARE(again.paths(), r.paths());
+
+        // A count larger than the entries kept: the missing ones are left out rather than
+        // listed as documents without a path.
+        AppEnv::setSetting("manu", "icount", "4");
+        AppEnv::setSetting("manu", "3", "/x/3.htm");
+        RecentFiles gaps;
+        gaps.load();
+        QCOMPARE(gaps.paths(), QStringList({"/x/2.htm", "/x/1 日本.htm", "/x/3.htm"}));
     }
 
     void fileHistoryWalksBackThreeSteps()
@@ -90,10 +109,8 @@ private slots:
     void undoThenRedoEmptiesTheHistory()
     {
         for (int mode : {int(UndoHistory::Files), int(UndoHistory::Memory)}) {
-            TestFolders folders;
-            UndoHistory h;
-            h.setFolder(folders.program);
-            h.setMode(mode);
+            Fresh fresh(mode);
+            UndoHistory &h = fresh.h;
             Editor e{h, ""};
             e.set("one");
             e.set("two");
@@ -117,10 +134,8 @@ private slots:
     void undoTypeUndoReturnsToTheTextBeforeTheFirstUndo()
     {
         for (int mode : {int(UndoHistory::Files), int(UndoHistory::Memory)}) {
-            TestFolders folders;
-            UndoHistory h;
-            h.setFolder(folders.program);
-            h.setMode(mode);
+            Fresh fresh(mode);
+            UndoHistory &h = fresh.h;
             Editor e{h, ""};
             e.set("a");
             e.set("ab");
@@ -146,6 +161,54 @@ private slots:
         QVERIFY(!h.canUndo());
         QVERIFY(!h.undo(e.text, e.setter()));
         QCOMPARE(e.text, QString("b"));
+    }
+
+    void snapshotsComeBackExactlyWhateverThePageDeclares()
+    {
+        // A snapshot is the editor's text, not a page to guess the encoding of: a declared
+        // charset that reads ASCII its own way must not change the text on undo.
+        for (const QString &page : {QString("<meta charset=\"utf-7\">\nC++-style +AGE- sums"),
+                                    QString("<meta charset=\"hz-gb-2312\">\na~{b~}c"),
+                                    QString("plain \x1b$Bescape\x1b(B text")}) {
+            for (int mode : {int(UndoHistory::Files), int(UndoHistory::Memory)}) {
+                Fresh fresh(mode);
+                UndoHistory &h = fresh.h;
+                Editor e{h, ""};
+                e.set(page);
+                e.set(page + "x");
+                QVERIFY(h.canUndo());
+                QVERIFY(h.undo(e.text, e.setter()));
+                QCOMPARE(e.text, page);
+            }
+        }
+    }
+
+    void undoIsOfferedExactlyWhenTheEarlierSnapshotHasText()
+    {
+        TestFolders folders;
+        UndoHistory h;
+        h.setFolder(folders.program);
+        h.setMode(UndoHistory::Files);
+        auto place1 = [&](const QByteArray &bytes) {
+            QFile f(h.filePath(1));
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(bytes);
+        };
+        QVERIFY(!h.canUndo());  // no file
+        for (const QByteArray &empty : {QByteArray(), QByteArray("\r\n"), QByteArray("\xEF\xBB\xBF\r\n")}) {
+            place1(empty);
+            QVERIFY2(!h.canUndo(), empty.toHex().constData());
+        }
+        for (const QByteArray &text : {QByteArray("x\r\n"), QByteArray("\r\n\r\n"), QByteArray("longer text\r\n")}) {
+            place1(text);
+            QVERIFY2(h.canUndo(), text.toHex().constData());
+        }
+        // An earlier empty text is still a snapshot: Undo (by its shortcut) goes back to it.
+        Editor e{h, "typed"};
+        place1("\r\n");
+        QVERIFY(h.undo(e.text, e.setter()));
+        QCOMPARE(e.text, QString());
+        QCOMPARE(h.redoText(), QString("typed"));
     }
 
     void historyFilesAreReadableTextWithJapanese()
