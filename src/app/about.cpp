@@ -25,7 +25,9 @@ constexpr int kLabelStepMs = 8;
 constexpr int kBoxWidth = 5880;
 constexpr int kBoxHeight = 3540;
 
-QFont titleFont(const QFont &base)
+}
+
+QFont centuryFont(const QFont &base, int pointSize, bool bold, bool italic)
 {
     QFont f = base;
     // A Century-style serif: URW's C059 on Debian, then its relatives, then any serif.
@@ -33,11 +35,10 @@ QFont titleFont(const QFont &base)
                    QStringLiteral("Century Schoolbook"), QStringLiteral("New Century Schoolbook"),
                    QStringLiteral("Century"), QStringLiteral("Noto Serif"), QStringLiteral("DejaVu Serif")});
     f.setStyleHint(QFont::Serif);
-    f.setPointSize(30);
-    f.setBold(true);
+    f.setPointSize(pointSize);
+    f.setBold(bold);
+    f.setItalic(italic);
     return f;
-}
-
 }
 
 // A label that answers clicks (mouse, or Enter/Space when it has the focus) and drops.
@@ -167,7 +168,7 @@ void AboutBox::buildControls()
     }
 
     // The title and, one step down and right behind it, its shadow.
-    const QFont tf = titleFont(font());
+    const QFont tf = centuryFont(font(), 30, true, false);
     m_titleShadow = new QLabel(QStringLiteral("Tarnell"), this);
     m_titleShadow->setObjectName("Label1");
     m_titleShadow->setFont(tf);
@@ -182,12 +183,7 @@ void AboutBox::buildControls()
     m_titleShadow->move(m_title->pos() + QPoint(px(40), py(40)));
     m_titleShadow->lower();
 
-    QFont small = font();
-    small.setFamilies({QStringLiteral("C059"), QStringLiteral("Century Schoolbook L"), QStringLiteral("TeX Gyre Schola"),
-                       QStringLiteral("Century Schoolbook"), QStringLiteral("Century")});
-    small.setStyleHint(QFont::Serif);
-    small.setItalic(true);
-    small.setPointSize(13);
+    const QFont small = centuryFont(font(), 13, false, true);
     m_forNote = new QLabel(QStringLiteral("for NOTE"), this);
     m_forNote->setObjectName("Label6");
     m_forNote->setFont(small);

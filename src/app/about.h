@@ -13,6 +13,9 @@ class ClickLabel;
 // Lengths of the window layouts are given in twips (1/1440 inch) and shown at the
 // screen's resolution.
 
+// The Century-style serif of the product name, falling back to any serif.
+QFont centuryFont(const QFont &base, int pointSize, bool bold, bool italic);
+
 // The paths the box and its OK label travel; each list holds the positions after
 // each step, so a window shows them one by one as motion.
 namespace AboutMotion {

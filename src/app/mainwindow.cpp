@@ -34,6 +34,16 @@
 
 namespace {
 const QString kUntitled = QStringLiteral("無題");
+
+// The customisable palette fields and their settings keys (section "main"), in the
+// order they are restored and saved.
+struct CustomField {
+    const char *field;
+    const char *key;
+};
+constexpr CustomField kCustomFields[] = {
+    {"Text1(0)", "10"}, {"Text3(0)", "30"}, {"Text1(1)", "11"}, {"Text3(1)", "31"}, {"Text4", "4"},
+};
 }
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
@@ -252,11 +262,8 @@ void MainWindow::startUp(const QString &commandLine, const Progress &progress)
     rebuildRecentMenu();
 
     say(QStringLiteral("ｶｽﾀﾏｲｽﾞﾀｸﾞの読み取り中"), false);
-    m_palette->field("Text1(0)")->setText(AppEnv::setting("main", "10", QString()));
-    m_palette->field("Text3(0)")->setText(AppEnv::setting("main", "30", QString()));
-    m_palette->field("Text1(1)")->setText(AppEnv::setting("main", "11", QString()));
-    m_palette->field("Text3(1)")->setText(AppEnv::setting("main", "31", QString()));
-    m_palette->field("Text4")->setText(AppEnv::setting("main", "4", QString()));
+    for (const CustomField &f : kCustomFields)
+        m_palette->field(f.field)->setText(AppEnv::setting("main", f.key, QString()));
 
     bool ok = false;
     const int mode = AppEnv::setting("main", "ModosuMode", "1").trimmed().toInt(&ok);
@@ -669,11 +676,8 @@ bool MainWindow::shutDown()
     m_history.removeFiles();
     if (m_recovery)
         m_recovery->release();
-    AppEnv::setSetting("main", "10", m_palette->field("Text1(0)")->text());
-    AppEnv::setSetting("main", "30", m_palette->field("Text3(0)")->text());
-    AppEnv::setSetting("main", "11", m_palette->field("Text1(1)")->text());
-    AppEnv::setSetting("main", "31", m_palette->field("Text3(1)")->text());
-    AppEnv::setSetting("main", "4", m_palette->field("Text4")->text());
+    for (const CustomField &f : kCustomFields)
+        AppEnv::setSetting("main", f.key, m_palette->field(f.field)->text());
     AppEnv::setSetting("main", "ModosuMode", QString::number(Shared::UndoMode));
     m_recent.save();
     AppEnv::syncSettings();

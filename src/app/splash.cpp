@@ -55,12 +55,7 @@ SplashWindow::SplashWindow(QWidget *parent)
         m_logo->setPixmap(logo);
     }
 
-    QFont note = font();
-    note.setFamilies({QStringLiteral("C059"), QStringLiteral("Century Schoolbook L"), QStringLiteral("TeX Gyre Schola"),
-                      QStringLiteral("Century Schoolbook"), QStringLiteral("Century")});
-    note.setStyleHint(QFont::Serif);
-    note.setItalic(true);
-    note.setPointSize(16);
+    const QFont note = centuryFont(font(), 16, false, true);
     // "for NOTE" twice: a soft shadow one step down and right, the text above it.
     m_forNoteShadow = new QLabel(QStringLiteral("for NOTE"), m_frame);
     m_forNoteShadow->setObjectName("Label3");
