@@ -888,6 +888,16 @@ QByteArray declaredCharset(const QByteArray &bytes)
     return {};
 }
 
+std::vector<CharsetLabel> charsetLabels(QStringView html)
+{
+    // One byte per UTF-16 unit, so that positions carry over to the text.
+    const QByteArray head = html.left(kDeclarationWindow).toLatin1();
+    std::vector<CharsetLabel> labels;
+    for (const Declaration &d : findDeclarations(head.constData(), head.size()))
+        labels.push_back({d.start, d.length});
+    return labels;
+}
+
 QString rewriteMetaCharset(const QString &html, const QByteArray &encoding, bool *changed)
 {
     if (changed)

@@ -103,6 +103,14 @@ QByteArray canonicalEncoding(const QByteArray &label);
 // The charset a page declares in its first 8 KB, canonical; "" when none or unknown.
 QByteArray declaredCharset(const QByteArray &bytes);
 
+// Where the charset declarations of a page's first 8 KB name their charset (the label's
+// position and length in the text), in order.
+struct CharsetLabel {
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+std::vector<CharsetLabel> charsetLabels(QStringView html);
+
 // Rewrites every charset declaration in the first 8 KB of a page (the meta tags and an XML
 // declaration) to name the given encoding. *changed tells whether anything was rewritten.
 QString rewriteMetaCharset(const QString &html, const QByteArray &encoding = "UTF-8", bool *changed = nullptr);
