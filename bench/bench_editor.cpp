@@ -114,7 +114,7 @@ void openPage(State &state, int scale, QByteArray encoding)
     long long paints = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        w.FileNew_Click();
+        w.newDocument();
         Bench::settle();
         paints -= Bench::editPaints();
         state.ResumeTiming();
@@ -142,7 +142,7 @@ void readPage(State &state, int scale, QByteArray encoding)
 {
     const QString path = Bench::pagePath(scale, encoding);
     for (auto _ : state) {
-        const TextFileRead r = readTextFileEx(path);
+        const TextFileRead r = readTextFile(path);
         benchmark::DoNotOptimize(r.text.size());
         if (r.status != TextFileRead::Ok || r.format.encoding != encoding) {
             fail(state, "read failed or the encoding was not recognised");

@@ -108,7 +108,7 @@ void shutDown()
 void open(const QString &path)
 {
     g_openPath = path;
-    window().FileOpen_Click();
+    window().openDocument();
     g_openPath.clear();
 }
 

@@ -41,6 +41,18 @@ QFont centuryFont(const QFont &base, int pointSize, bool bold, bool italic)
     return f;
 }
 
+void showPicture(QLabel *label, const QString &resource)
+{
+    QPixmap picture(resource);
+    if (picture.isNull())
+        return;
+    // Drawn at the screen's own pixel density, so it stays sharp on high-density screens.
+    const qreal ratio = label->devicePixelRatioF();
+    picture = picture.scaled(label->size() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    picture.setDevicePixelRatio(ratio);
+    label->setPixmap(picture);
+}
+
 // A label that answers clicks (mouse, or Enter/Space when it has the focus) and drops.
 class ClickLabel : public QLabel {
 public:
@@ -159,13 +171,7 @@ void AboutBox::buildControls()
     m_image->setObjectName("Image1");
     m_image->setGeometry(px(300), py(300), px(960), py(960));
     m_image->setAlignment(Qt::AlignCenter);
-    QPixmap icon(QStringLiteral(":/pictures/tarnell-256.png"));
-    if (!icon.isNull()) {
-        const qreal ratio = devicePixelRatioF();
-        icon = icon.scaled(m_image->size() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        icon.setDevicePixelRatio(ratio);
-        m_image->setPixmap(icon);
-    }
+    showPicture(m_image, QStringLiteral(":/pictures/tarnell-256.png"));
 
     // The title and, one step down and right behind it, its shadow.
     const QFont tf = centuryFont(font(), 30, true, false);
@@ -206,7 +212,7 @@ void AboutBox::buildControls()
     m_name->setObjectName("Label3");
     m_name->adjustSize();
     m_name->move(px(300), ruleTop + py(210));
-    m_name->onClick = [this] { Label3_Click(); };
+    m_name->onClick = [this] { nudge(); };
 
     m_contact = new ClickLabel(QStringLiteral("ご意見・ご要望をお待ちしています"), this);
     m_contact->setObjectName("Label4");
@@ -214,7 +220,7 @@ void AboutBox::buildControls()
     m_contact->setContentsMargins(2, 1, 2, 1);
     m_contact->adjustSize();
     m_contact->move(px(300), m_name->geometry().bottom() + py(90));
-    m_contact->onClick = [this] { Label4_Click(); };
+    m_contact->onClick = [this] { flashContact(); };
 
     m_ok = new ClickLabel(QStringLiteral("OK"), this);
     m_ok->setObjectName("Label2");
@@ -227,7 +233,7 @@ void AboutBox::buildControls()
     m_ok->setToolTip(QStringLiteral("閉じる"));
     const QSize okSize(std::max(px(1215), m_ok->sizeHint().width()), std::max(py(405), m_ok->sizeHint().height()));
     m_ok->resize(okSize);
-    m_ok->onClick = [this] { Label2_Click(); };
+    m_ok->onClick = [this] { slideAway(); };
     m_ok->onDrop = [this] { Label2_DragDrop(); };
 
     // The box keeps its designed size unless a large font needs more room.
@@ -285,7 +291,7 @@ void AboutBox::windowStep()
         close();
 }
 
-void AboutBox::Label2_Click()
+void AboutBox::slideAway()
 {
     if (m_leaving)
         return;
@@ -294,7 +300,7 @@ void AboutBox::Label2_Click()
     playWindowPath(AboutMotion::slideAway(frameGeometry().topLeft(), screenRect.y() + screenRect.height(), dpiX(), dpiY()));
 }
 
-void AboutBox::Label3_Click()
+void AboutBox::nudge()
 {
     if (m_leaving)
         return;
@@ -304,7 +310,7 @@ void AboutBox::Label3_Click()
     m_windowTimer->start();
 }
 
-void AboutBox::Label4_Click()
+void AboutBox::flashContact()
 {
     const bool blue = ++m_contactClicks % 2 == 0;
     QPalette p = m_contact->palette();
@@ -341,7 +347,7 @@ void AboutBox::keyPressEvent(QKeyEvent *event)
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        Label2_Click();
+        slideAway();
         return;
     default:
         QDialog::keyPressEvent(event);

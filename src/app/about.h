@@ -15,6 +15,8 @@ class ClickLabel;
 
 // The Century-style serif of the product name, falling back to any serif.
 QFont centuryFont(const QFont &base, int pointSize, bool bold, bool italic);
+// Shows a picture in a label, scaled down to the label's size keeping its proportions.
+void showPicture(QLabel *label, const QString &resource);
 
 // The paths the box and its OK label travel; each list holds the positions after
 // each step, so a window shows them one by one as motion.
@@ -40,9 +42,9 @@ public:
     static AboutBox *showAbout(QWidget *parent);
 
     // Handlers of the clickable labels.
-    void Label2_Click();     // "OK": slide away and close
-    void Label3_Click();     // the name line: nudge
-    void Label4_Click();     // the contact line: background white, blue, white, ...
+    void slideAway();     // "OK": slide away and close
+    void nudge();     // the name line: nudge
+    void flashContact();     // the contact line: background white, blue, white, ...
     void Label2_DragDrop();  // something dropped on "OK"
 
     // A movement of the box or of the OK label is still playing.

@@ -35,16 +35,16 @@ namespace Commands {
 namespace {
 
 // A dialog that inserts by itself; the editing area gets the focus afterwards.
-template <void (*Run)(QWidget *, EditArea *)>
+template <void (*Run)(EditArea *, QWidget *)>
 void dialog(MainWindow &w)
 {
-    Run(&w, w.edit());
+    Run(w.edit(), &w);
     w.edit()->setFocus();
 }
 
 void imageMap(MainWindow &w)
 {
-    MapFrm::run(&w, w.edit());
+    MapFrm::run(w.edit(), &w);
     w.edit()->setFocus();
 }
 
@@ -58,12 +58,12 @@ const QHash<QString, Handler> &table()
                      w.action("nextkensaku")->setEnabled(true);
              }},
             {"nextkensaku", [](MainWindow &w) { w.search().findNext(&w, w.edit()); }},
-            {"tikan", [](MainWindow &w) { TikanFrm::open(&w, w.edit()); }},
+            {"tikan", [](MainWindow &w) { TikanFrm::open(w.edit(), &w); }},
             // Tags and markers
             {"jumpNext", [](MainWindow &w) { TagNav::jumpNext(w.edit()); }},
             {"jumpBefore", [](MainWindow &w) { TagNav::jumpBefore(w.edit()); }},
             {"TagColor", [](MainWindow &w) { TagNav::tagColor(w.edit()); }},
-            {"Command33", [](MainWindow &w) { TagFrm::run(&w, w.edit()); }},
+            {"Command33", [](MainWindow &w) { TagFrm::run(w.edit(), &w); }},
             // Colours and styles
             {"Command24", [](MainWindow &w) {
                  Pickers::run(Pickers::colour, &w);
@@ -83,16 +83,16 @@ const QHash<QString, Handler> &table()
                  w.edit()->insert(Shared::PickedPath);  // the focus stays
              }},
             // Frames and pictures
-            {"Command20", dialog<&framefrm::run>},
-            {"Command10", dialog<&imgForm::run>},
-            {"Command31", dialog<&frmIframe::run>},
+            {"Command20", dialog<&FrameFrm::run>},
+            {"Command10", dialog<&ImgFrm::run>},
+            {"Command31", dialog<&IframeFrm::run>},
             // Tables, rules and marquees
-            {"Command30", dialog<&Wiz1frm::run>},
-            {"tlHyou", dialog<&Wiz1frm::run>},
-            {"Command21", dialog<&hyoufrm::run>},
-            {"Command22", dialog<&tdfrm::run>},
-            {"Command8", dialog<&hrfrm::run>},
-            {"Command29", [](MainWindow &w) { Marqueefrm::run(&w, w.edit()); }},  // the focus stays
+            {"Command30", dialog<&Wiz1Frm::run>},
+            {"tlHyou", dialog<&Wiz1Frm::run>},
+            {"Command21", dialog<&HyouFrm::run>},
+            {"Command22", dialog<&TdFrm::run>},
+            {"Command8", dialog<&HrFrm::run>},
+            {"Command29", [](MainWindow &w) { MarqueeFrm::run(w.edit(), &w); }},  // the focus stays
             // Help
             {"mokuji", [](MainWindow &w) { HelpViewer::showHelp(&w); }},
             {"version", [](MainWindow &w) { AboutBox::showAbout(&w); }},

@@ -145,26 +145,26 @@ void MainWindow::buildMenus()
 
     // File
     QMenu *file = newMenu(nullptr, "mmFile", QStringLiteral("ファイル(&F)"));
-    addAction(file, "FileNew", QStringLiteral("新規作成(&N)"), QKeySequence("Ctrl+N"), [this] { FileNew_Click(); });
-    addAction(file, "FileOpen", QStringLiteral("開く(&O)"), QKeySequence("Ctrl+O"), [this] { FileOpen_Click(); });
-    addAction(file, "fileSa", QStringLiteral("上書き保存(&S)"), QKeySequence("Ctrl+S"), [this] { fileSa_Click(); });
-    addAction(file, "FileName", QStringLiteral("名前をつけて保存(&A)"), {}, [this] { FileName_Click(); });
+    addAction(file, "FileNew", QStringLiteral("新規作成(&N)"), QKeySequence("Ctrl+N"), [this] { newDocument(); });
+    addAction(file, "FileOpen", QStringLiteral("開く(&O)"), QKeySequence("Ctrl+O"), [this] { openDocument(); });
+    addAction(file, "fileSa", QStringLiteral("上書き保存(&S)"), QKeySequence("Ctrl+S"), [this] { save(); });
+    addAction(file, "FileName", QStringLiteral("名前をつけて保存(&A)"), {}, [this] { saveAs(); });
     file->addSeparator();
     QMenu *print = newMenu(file, "mmPrint", QStringLiteral("印刷(&P)"));
-    addAction(print, "PrintText", QStringLiteral("編集画面を印刷(&H)"), {}, [this] { PrintText_Click(); });
+    addAction(print, "PrintText", QStringLiteral("編集画面を印刷(&H)"), {}, [this] { printText(); });
     addAction(print, "PrintBrowse", QStringLiteral("確認画面を印刷(&K)"), {}, [this] { m_preview->print(this); });
     m_recentSeparator = file->addSeparator();
     m_recentSeparator->setObjectName("fileSaikin(0)");
     m_s1 = file->addSeparator();
     m_s1->setObjectName("s1");
-    addAction(file, "FileShell", QStringLiteral("もう一つ起動(&M)"), {}, [this] { FileShell_Click(); });
+    addAction(file, "FileShell", QStringLiteral("もう一つ起動(&M)"), {}, [this] { startAnotherInstance(); });
     addAction(file, "FileEnd", QStringLiteral("終了(&X)"), {}, [this] { close(); });
 
     // Edit
     QMenu *edit = newMenu(nullptr, "mmHensyu", QStringLiteral("編集(&E)"));
     connect(edit, &QMenu::aboutToShow, this, &MainWindow::refreshEditMenu);
-    addAction(edit, "Modosu", QStringLiteral("元に戻す(&U)"), QKeySequence("Ctrl+Z"), [this] { Modosu_Click(); });
-    addAction(edit, "ModoYarinao", QStringLiteral("やり直す(&R)"), {}, [this] { ModoYarinao_Click(); });
+    addAction(edit, "Modosu", QStringLiteral("元に戻す(&U)"), QKeySequence("Ctrl+Z"), [this] { undo(); });
+    addAction(edit, "ModoYarinao", QStringLiteral("やり直す(&R)"), {}, [this] { redo(); });
     edit->addSeparator();
     addAction(edit, "Cut", QStringLiteral("切り取り(&T)"), QKeySequence("Ctrl+X"));
     addAction(edit, "Copy", QStringLiteral("コピー(&C)"), QKeySequence("Ctrl+C"));
@@ -173,8 +173,8 @@ void MainWindow::buildMenus()
     QMenu *paste = newMenu(edit, "AppPaste", QStringLiteral("貼り付け(&P)"));
     addAction(paste, "Paste", QStringLiteral("貼り付け(&P)"));
     addAction(paste, "PasteRTF", QStringLiteral("RTF形式で貼り付け(&R)"));
-    addAction(paste, "FilePaste", QStringLiteral("ファイルから貼り付け(&F)"), {}, [this] { FilePaste_Click(); });
-    addAction(paste, "FilePasteRTF", QStringLiteral("ファイルから貼り付け(RTF)(&E)"), {}, [this] { FilePasteRTF_Click(); });
+    addAction(paste, "FilePaste", QStringLiteral("ファイルから貼り付け(&F)"), {}, [this] { pasteFile(); });
+    addAction(paste, "FilePasteRTF", QStringLiteral("ファイルから貼り付け(RTF)(&E)"), {}, [this] { pasteRichTextFile(); });
     addAction(edit, "del", QStringLiteral("削除(&D)"), QKeySequence(Qt::Key_Delete));
     edit->addSeparator();
     addAction(edit, "SelWhole", QStringLiteral("すべて選択(&S)"), QKeySequence("Ctrl+A"));
@@ -328,7 +328,7 @@ void MainWindow::offerRecovery(bool offer)
 
 bool MainWindow::loadDocument(const QString &path, const QString &captionName)
 {
-    const TextFileRead r = readTextFileEx(path);
+    const TextFileRead r = readTextFile(path);
     if (r.status == TextFileRead::Unreadable) {
         Prompts::error(this, QStringLiteral("「%1」を開けませんでした。\n%2").arg(path, r.error),
                        QStringLiteral("開けません"));
@@ -375,7 +375,7 @@ void MainWindow::rebuildRecentMenu()
         const int index = int(m_recentActions.size()) + 1;
         auto *a = new QAction(file);
         a->setObjectName(QStringLiteral("fileSaikin(%1)").arg(index));
-        connect(a, &QAction::triggered, this, [this, index] { fileSaikin_Click(index); });
+        connect(a, &QAction::triggered, this, [this, index] { openRecent(index); });
         file->insertAction(m_s1, a);
         m_recentActions << a;
     }
@@ -389,7 +389,7 @@ void MainWindow::rebuildRecentMenu()
 bool MainWindow::isModified() const
 {
     // The file is decoded the way the document was, so an unedited page is not modified.
-    return m_edit->text() != ReadTextFile(Shared::DocumentPath, m_format);
+    return m_edit->text() != readTextFile(Shared::DocumentPath, m_format).text;
 }
 
 bool MainWindow::savePrompt()
@@ -402,18 +402,18 @@ bool MainWindow::savePrompt()
     if (answer == QMessageBox::Cancel)
         return false;
     if (answer == QMessageBox::Yes)
-        return fileSa_Click();  // a failed or cancelled save keeps the text: stop the command
+        return save();  // a failed or cancelled save keeps the text: stop the command
     return true;
 }
 
-void MainWindow::FileNew_Click()
+void MainWindow::newDocument()
 {
     if (!savePrompt())
         return;
     loadDocument(DocPaths::untitledPath(), kUntitled);
 }
 
-void MainWindow::FileOpen_Click()
+void MainWindow::openDocument()
 {
     const QString path = Prompts::openFile(
         this, QStringLiteral("HTMLファイル|*.htm;*.html|テキストファイル|*.txt|すべてのファイル|*.*"));
@@ -427,7 +427,7 @@ void MainWindow::FileOpen_Click()
     rebuildRecentMenu();
 }
 
-void MainWindow::fileSaikin_Click(int index)
+void MainWindow::openRecent(int index)
 {
     if (index < 1 || index > m_recent.count())
         return;
@@ -480,10 +480,10 @@ bool MainWindow::writeDocument(const QString &path)
     return false;
 }
 
-bool MainWindow::fileSa_Click()
+bool MainWindow::save()
 {
     if (DocPaths::isUntitled(Shared::DocumentPath))
-        return FileName_Click();
+        return saveAs();
     if (!writeDocument(Shared::DocumentPath))
         return false;
     if (m_preview->hasBrowser())
@@ -492,7 +492,7 @@ bool MainWindow::fileSa_Click()
     return true;
 }
 
-bool MainWindow::FileName_Click()
+bool MainWindow::saveAs()
 {
     const QString path = Prompts::saveFile(
         this, QStringLiteral("HTMLファイル|*.htm;*.html|テキストファイル|*.txt|すべてのファイル|*.*"));
@@ -510,7 +510,7 @@ bool MainWindow::FileName_Click()
     return true;
 }
 
-void MainWindow::FileShell_Click()
+void MainWindow::startAnotherInstance()
 {
     // Another instance with an untitled document, its window started minimised.
     QProcess p;
@@ -521,25 +521,25 @@ void MainWindow::FileShell_Click()
     p.startDetached();
 }
 
-void MainWindow::FilePaste_Click()
+void MainWindow::pasteFile()
 {
     const QString path = Prompts::openFile(
         this, QStringLiteral("テキストファイル|*.txt|HTMLファイル|*.htm;*.html|すべてのファイル|*.*"));
     if (path.isEmpty())
         return;
-    m_edit->insert(ReadTextFile(path));
+    m_edit->insert(readTextFile(path).text);
 }
 
-void MainWindow::FilePasteRTF_Click()
+void MainWindow::pasteRichTextFile()
 {
     const QString path = Prompts::openFile(
         this, QStringLiteral("RTFファイル|*.rtf|テキストファイル|*.txt|HTMLファイル|*.htm;*.html|すべてのファイル|*.*"));
     if (path.isEmpty())
         return;
-    ClipboardCmds::insertRichTextFile(m_edit, path, [](const QString &p) { return ReadTextFile(p); });
+    ClipboardCmds::insertRichTextFile(m_edit, path, [](const QString &p) { return readTextFile(p).text; });
 }
 
-void MainWindow::PrintText_Click()
+void MainWindow::printText()
 {
     QPrinter printer(QPrinter::HighResolution);
     if (!Printing::ChoosePrinter(this, printer, m_edit->selLength() > 0))
@@ -556,14 +556,14 @@ void MainWindow::onTextEdited()
     refreshUndoCommands();
 }
 
-void MainWindow::Modosu_Click()
+void MainWindow::undo()
 {
     m_history.setMode(Shared::UndoMode);
     m_history.undo(m_edit->text(), [this](const QString &t) { m_edit->setText(t); });
     refreshUndoCommands();
 }
 
-void MainWindow::ModoYarinao_Click()
+void MainWindow::redo()
 {
     m_history.setMode(Shared::UndoMode);
     m_history.redo([this](const QString &t) { m_edit->setText(t); });
@@ -669,7 +669,7 @@ bool MainWindow::shutDown()
                 this, QStringLiteral("内容が変更されています。保存しますか？"), QStringLiteral("保存する?"));
             if (answer == QMessageBox::Cancel)
                 return false;
-            if (answer == QMessageBox::Yes && !fileSa_Click())
+            if (answer == QMessageBox::Yes && !save())
                 return false;
         }
     }

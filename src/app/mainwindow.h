@@ -44,17 +44,17 @@ public:
     const TextFormat &documentFormat() const { return m_format; }
 
     // Commands (menu items and buttons run these).
-    void FileNew_Click();
-    void FileOpen_Click();
-    bool fileSa_Click();    // Save; false when nothing was written
-    bool FileName_Click();  // Save As; false on cancel or failure
-    void fileSaikin_Click(int index);
-    void FileShell_Click();
-    void FilePaste_Click();
-    void FilePasteRTF_Click();
-    void PrintText_Click();
-    void Modosu_Click();
-    void ModoYarinao_Click();
+    void newDocument();
+    void openDocument();
+    bool save();    // Save; false when nothing was written
+    bool saveAs();  // Save As; false on cancel or failure
+    void openRecent(int index);
+    void startAnotherInstance();
+    void pasteFile();
+    void pasteRichTextFile();
+    void printText();
+    void undo();
+    void redo();
     void refreshEditMenu();
     void refreshUndoCommands();
     void updateSelectionCommands();

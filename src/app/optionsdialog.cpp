@@ -1,6 +1,7 @@
 #include "optionsdialog.h"
 
 #include "platform/editarea.h"
+#include "platform/dialogbase.h"
 #include "platform/shared.h"
 
 #include <QCheckBox>
@@ -50,21 +51,11 @@ OptionsDialog::OptionsDialog(EditArea *edit, QWidget *parent) : QDialog(parent),
     undoLayout->addStretch(1);
     tabs->addTab(undoPage, QStringLiteral("UNDO"));
 
-    auto *ok = new QPushButton(QStringLiteral("OK"));
-    ok->setObjectName("Command1");
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("キャンセル"));
-    cancel->setObjectName("Command2");
-    connect(ok, &QPushButton::clicked, this, &OptionsDialog::Command1_Click);
-    connect(cancel, &QPushButton::clicked, this, &OptionsDialog::Command2_Click);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
-    layout->addLayout(buttons);
+    QPushButton *ok = addButtonRow(this, layout, QStringLiteral("Command1"), QStringLiteral("OK"));
+    addCancelButton(ok, QStringLiteral("Command2"), QStringLiteral("キャンセル"));
+    connect(ok, &QPushButton::clicked, this, &OptionsDialog::applyAndClose);
 
     // Opening reads the current values.
     const QFont f = m_edit->font();
@@ -93,7 +84,7 @@ void OptionsDialog::run(EditArea *edit, QWidget *parent)
     dlg.exec();
 }
 
-void OptionsDialog::Command1_Click()
+void OptionsDialog::applyAndClose()
 {
     QFont f = m_edit->font();
     f.setPointSize(m_size->value());
@@ -103,9 +94,4 @@ void OptionsDialog::Command1_Click()
         if (m_modes[i]->isChecked())
             Shared::UndoMode = i;
     accept();
-}
-
-void OptionsDialog::Command2_Click()
-{
-    reject();
 }

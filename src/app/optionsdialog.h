@@ -16,8 +16,7 @@ public:
     // Shows the dialog modally.
     static void run(EditArea *edit, QWidget *parent);
 
-    void Command1_Click();  // OK
-    void Command2_Click();  // Cancel
+    void applyAndClose();  // OK; Cancel closes without applying
 
     // "フォントサイズ=" and the size with up to four decimals.
     static QString sizeLabel(double points);

@@ -6,7 +6,6 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPixmap>
 #include <QPointer>
 #include <QScreen>
 
@@ -47,13 +46,7 @@ SplashWindow::SplashWindow(QWidget *parent)
     m_logo->setObjectName("imgLogo");
     m_logo->setGeometry(px(300), py(300), px(5100), py(1650));
     m_logo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    QPixmap logo(QStringLiteral(":/pictures/logo.png"));
-    if (!logo.isNull()) {
-        const qreal ratio = devicePixelRatioF();
-        logo = logo.scaled(m_logo->size() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        logo.setDevicePixelRatio(ratio);
-        m_logo->setPixmap(logo);
-    }
+    showPicture(m_logo, QStringLiteral(":/pictures/logo.png"));
 
     const QFont note = centuryFont(font(), 16, false, true);
     // "for NOTE" twice: a soft shadow one step down and right, the text above it.

@@ -4,7 +4,6 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -143,11 +142,14 @@ int shortBoxWidth(const QWidget *box)
     return box->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 8 + 12;
 }
 
-QPushButton *addButtonRow(QDialog *dialog, QBoxLayout *layout, const QString &name, const QString &caption)
+const QStringList &alignItems()
 {
-    auto *box = new QDialogButtonBox(dialog);
-    QPushButton *button = named(box->addButton(caption, QDialogButtonBox::AcceptRole), name);
-    button->setDefault(true);
-    layout->addWidget(box);
-    return button;
+    static const QStringList items{QStringLiteral("left"), QStringLiteral("center"), QStringLiteral("right")};
+    return items;
+}
+
+const QStringList &valignItems()
+{
+    static const QStringList items{QStringLiteral("top"), QStringLiteral("middle"), QStringLiteral("bottom")};
+    return items;
 }

@@ -21,6 +21,10 @@ class QSpinBox;
 
 enum class Quote { None, Double };
 
+// The values of align= and valign= as the dialogs list them.
+const QStringList &alignItems();   // "left", "center", "right"
+const QStringList &valignItems();  // "top", "middle", "bottom"
+
 // One attribute as the dialog's controls stand.
 struct AttrValue {
     bool on = false;               // the row's check box is checked
@@ -90,6 +94,3 @@ W *named(W *widget, const QString &name)
     widget->setObjectName(name);
     return widget;
 }
-
-// The button row at the bottom right of a dialog, with one button.
-QPushButton *addButtonRow(QDialog *dialog, QBoxLayout *layout, const QString &name, const QString &caption);

@@ -2,7 +2,6 @@
 
 #include "attrrows.h"
 #include "platform/colortext.h"
-#include "platform/editarea.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -35,10 +34,9 @@ QString indexed(const char *name, int i)
 }
 }
 
-BodyFrm::BodyFrm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit)
+BodyFrm::BodyFrm(EditArea *edit, QWidget *parent)
+    : InsertingDialog(edit, parent, QStringLiteral("bodyfrm"), QStringLiteral("<body>"))
 {
-    setObjectName("bodyfrm");
-    setWindowTitle(QStringLiteral("<body>"));
 
     // Colour rows.
     auto *colours = new QGridLayout;
@@ -68,7 +66,7 @@ BodyFrm::BodyFrm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit
             m_bgtxt[i]->setEnabled(on);
             m_pick[i]->setEnabled(on);
         });
-        connect(m_pick[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+        connect(m_pick[i], &QPushButton::clicked, this, [this, i] { takeMix(i); });
     }
 
     // Background image.
@@ -121,24 +119,13 @@ BodyFrm::BodyFrm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit
     invert->setObjectName("Command3");
     invert->setAutoDefault(false);
     mix->addWidget(invert, 3, 0, 1, 3);
-    connect(invert, &QPushButton::clicked, this, &BodyFrm::Command3_Click);
-
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName("Command2");
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &BodyFrm::Command2_Click);
+    connect(invert, &QPushButton::clicked, this, &BodyFrm::invertMix);
 
     auto *columns = new QHBoxLayout;
     columns->addLayout(left, 1);
     columns->addSpacing(16);
     columns->addLayout(mix);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    auto *outer = new QVBoxLayout(this);
-    outer->addLayout(columns);
-    outer->addLayout(buttons);
-    outer->setSizeConstraint(QLayout::SetFixedSize);
+    finish(columns, QStringLiteral("Command2"));
 }
 
 QString BodyFrm::startTag() const
@@ -160,24 +147,17 @@ QString BodyFrm::startTag() const
     return QStringLiteral("<body") + composeAttributes(rows) + QLatin1Char('>');
 }
 
-void BodyFrm::Command1_Click(int index)
+Insertion BodyFrm::insertion() const
+{
+    return Insertion::wrapping(startTag() + QLatin1Char('\n'), QStringLiteral("\n</body>"));
+}
+
+void BodyFrm::takeMix(int index)
 {
     m_bgtxt[index]->setText(m_mixer->bareColorText());
 }
 
-void BodyFrm::Command2_Click()
-{
-    m_edit->insert(startTag() + QLatin1Char('\n') + m_edit->selText() + QStringLiteral("\n</body>"));
-    accept();
-}
-
-void BodyFrm::Command3_Click()
+void BodyFrm::invertMix()
 {
     m_mixer->invert();
-}
-
-void BodyFrm::run(QWidget *parent, EditArea *edit)
-{
-    BodyFrm dlg(edit, parent);
-    dlg.exec();
 }

@@ -35,18 +35,18 @@ ColorFrm::ColorFrm(QWidget *parent) : QDialog(parent)
     grid->addWidget(m_confirm, 3, 0, 1, 3);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(m_mixer, &ChannelMixer::colorChanged, this, &ColorFrm::UpdateColorCaption);
-    connect(m_confirm, &QPushButton::clicked, this, &ColorFrm::Command1_Click);
-    UpdateColorCaption();
+    connect(m_mixer, &ChannelMixer::colorChanged, this, &ColorFrm::updateCaption);
+    connect(m_confirm, &QPushButton::clicked, this, &ColorFrm::confirm);
+    updateCaption();
     m_mixer->bar(ChannelMixer::Red)->setFocus();
 }
 
-void ColorFrm::UpdateColorCaption()
+void ColorFrm::updateCaption()
 {
     m_confirm->setText(m_mixer->colorText());
 }
 
-void ColorFrm::Command1_Click()
+void ColorFrm::confirm()
 {
     Shared::ChosenColor = m_confirm->text();
     accept();

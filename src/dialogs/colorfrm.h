@@ -16,10 +16,10 @@ public:
     static void run(QWidget *parent);
 
     ChannelMixer *mixer() const { return m_mixer; }
-    void Command1_Click();
+    void confirm();
 
 private:
-    void UpdateColorCaption();
+    void updateCaption();
 
     ChannelMixer *m_mixer = nullptr;
     QPushButton *m_confirm = nullptr;

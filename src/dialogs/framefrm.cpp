@@ -1,11 +1,6 @@
 #include "framefrm.h"
 
-#include "platform/editarea.h"
-#include "platform/pickers.h"
-#include "platform/shared.h"
-
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -37,52 +32,8 @@ QString framesetText(bool rows, const std::vector<FramePanel> &panels)
            sizes.join(QLatin1Char(',')) + QStringLiteral(">\n") + frames + QStringLiteral("</frameset>");
 }
 
-void browseForPath(QWidget *parent, QLineEdit *box)
-{
-    Shared::PickedPath.clear();
-    Pickers::run(Pickers::path, parent);
-    if (!Shared::PickedPath.isEmpty())
-        box->setText(Shared::PickedPath);
-}
-
-InsertingDialog::InsertingDialog(QWidget *parent, EditArea *edit, const QString &name, const QString &caption)
-    : QDialog(parent), m_edit(edit)
-{
-    setObjectName(name);
-    setWindowTitle(caption);
-}
-
-void InsertingDialog::finish(QLayout *body)
-{
-    auto *buttons = new QDialogButtonBox(this);
-    QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName("Command1");
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &InsertingDialog::Command1_Click);
-
-    auto *top = new QVBoxLayout(this);
-    top->addLayout(body);
-    top->addWidget(buttons);
-    top->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-QPushButton *InsertingDialog::browseButton(const QString &name, QLineEdit *box)
-{
-    auto *button = new QPushButton(QStringLiteral("参照"), box->parentWidget());
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    connect(button, &QPushButton::clicked, this, [this, box] { browseForPath(this, box); });
-    return button;
-}
-
-void InsertingDialog::Command1_Click()
-{
-    m_edit->insert(text());
-    accept();
-}
-
-framefrm::framefrm(QWidget *parent, EditArea *edit)
-    : InsertingDialog(parent, edit, QStringLiteral("framefrm"), QStringLiteral("<frame>"))
+FrameFrm::FrameFrm(EditArea *edit, QWidget *parent)
+    : InsertingDialog(edit, parent, QStringLiteral("framefrm"), QStringLiteral("<frame>"))
 {
     auto *frame1 = new QGroupBox(QStringLiteral("フレーム"), this);
     frame1->setObjectName("Frame1");
@@ -143,21 +94,15 @@ framefrm::framefrm(QWidget *parent, EditArea *edit)
 
         connect(m_rest[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on)
-                Option5_Click(i);
+                takeTheRest(i);
         });
     }
     m_panel[2]->setEnabled(false);
-    connect(m_check1, &QCheckBox::toggled, this, &framefrm::Check1_Click);
+    connect(m_check1, &QCheckBox::toggled, this, &FrameFrm::enableThirdFrame);
     finish(body);
 }
 
-void framefrm::run(QWidget *parent, EditArea *edit)
-{
-    framefrm dialog(parent, edit);
-    dialog.exec();
-}
-
-QString framefrm::text() const
+QString FrameFrm::text() const
 {
     std::vector<FramePanel> panels;
     const int count = m_check1->isChecked() ? 3 : 2;
@@ -173,12 +118,12 @@ QString framefrm::text() const
     return framesetText(m_option1->isChecked(), panels);
 }
 
-void framefrm::Check1_Click()
+void FrameFrm::enableThirdFrame()
 {
     m_panel[2]->setEnabled(m_check1->isChecked());
 }
 
-void framefrm::Option5_Click(int index)
+void FrameFrm::takeTheRest(int index)
 {
     // Only one frame takes all the rest; another that did gets pixels.
     for (int i = 0; i < 3; ++i) {

@@ -1,18 +1,14 @@
 #pragma once
-// The frameset dialog: a frameset with two or three frames in place of the selection;
-// and what it shares with the image and inline-frame dialogs: OK puts the composed
-// text in place of the selection, and "参照" buttons fill a box from the path picker.
-#include <QDialog>
+// The frameset dialog: a frameset with two or three frames in place of the selection.
 #include <QString>
 #include <array>
 #include <vector>
 
-class EditArea;
+#include "platform/dialogbase.h"
+
 class QCheckBox;
 class QGroupBox;
-class QLayout;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 
 // One frame as its panel stands.
@@ -29,42 +25,19 @@ QString frameSizeText(const FramePanel &panel);
 // per panel indented by three spaces, and "</frameset>" without a line break after it.
 QString framesetText(bool rows, const std::vector<FramePanel> &panels);
 
-// Runs the path picker and puts the path it hands back into the box. Cancelling the
-// picker (an empty path) leaves the box as it was.
-void browseForPath(QWidget *parent, QLineEdit *box);
-
-// A dialog whose OK button (Command1) replaces the selection with the text it composes
-// and closes it; closing it otherwise inserts nothing.
-class InsertingDialog : public QDialog {
+class FrameFrm : public InsertingDialog {
     Q_OBJECT
 public:
-    InsertingDialog(QWidget *parent, EditArea *edit, const QString &name, const QString &caption);
-
-    // The text OK inserts, as the controls stand.
-    virtual QString text() const = 0;
-    void Command1_Click();
-
-protected:
-    // Lays the body out above the OK button, at its natural size.
-    void finish(QLayout *body);
-    // A "参照" button that fills the box from the path picker.
-    QPushButton *browseButton(const QString &name, QLineEdit *box);
-
-    EditArea *m_edit;
-};
-
-class framefrm : public InsertingDialog {
-    Q_OBJECT
-public:
-    framefrm(QWidget *parent, EditArea *edit);
+    explicit FrameFrm(EditArea *edit, QWidget *parent = nullptr);
 
     // Modal; OK replaces the selection with the frameset.
-    static void run(QWidget *parent, EditArea *edit);
+    static void run(EditArea *edit, QWidget *parent) { runModal<FrameFrm>(edit, parent); }
 
-    QString text() const override;
+    QString text() const;
+    Insertion insertion() const override { return Insertion::replacing(text()); }
 
-    void Check1_Click();
-    void Option5_Click(int index);
+    void enableThirdFrame();             // "フレーム3" check box
+    void takeTheRest(int index);         // "残り全部" of one frame: no other frame keeps it
 
 private:
     QRadioButton *m_option1 = nullptr;

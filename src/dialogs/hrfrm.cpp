@@ -5,18 +5,11 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
-#include "platform/editarea.h"
-#include "tablecells.h"
-#include "attrrows.h"
-
-hrfrm::hrfrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
+HrFrm::HrFrm(EditArea *edit, QWidget *parent)
+    : InsertingDialog(edit, parent, QStringLiteral("hrfrm"), QStringLiteral("<HR>"))
 {
-    setObjectName("hrfrm");
-    setWindowTitle(QStringLiteral("<HR>"));
 
     auto *check1 = named(new QCheckBox(QStringLiteral("size（ピクセル値）="), this), "Check1");
     auto *text1 = named(new QLineEdit(QStringLiteral("2"), this), "Text1");
@@ -32,8 +25,6 @@ hrfrm::hrfrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
     text1->setFixedWidth(shortBoxWidth(text1));
     text2->setFixedWidth(shortBoxWidth(text2));
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto *grid = new QGridLayout;
     grid->addWidget(check1, 0, 0);
     grid->addWidget(text1, 0, 1, Qt::AlignLeft);
@@ -47,7 +38,6 @@ hrfrm::hrfrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
     grid->addWidget(check4, 2, 0, Qt::AlignTop);
     grid->addWidget(list1, 2, 1, Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(check3, 3, 0, 1, 2);
-    layout->addLayout(grid);
 
     // In the order the attributes are written.
     m_rows = {
@@ -57,23 +47,10 @@ hrfrm::hrfrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
         {check3, " noshade", {}, Quote::None, {}},
     };
 
-    QPushButton *ok = addButtonRow(this, layout, "Command1", QStringLiteral("OK"));
-    connect(ok, &QPushButton::clicked, this, &hrfrm::Command1_Click);
+    finish(grid);
 }
 
-void hrfrm::run(QWidget *parent, EditArea *edit)
-{
-    hrfrm dialog(parent, edit);
-    dialog.exec();
-}
-
-QString hrfrm::tagText() const
+QString HrFrm::tagText() const
 {
     return QStringLiteral("<hr") + composeAttributes(m_rows) + QLatin1Char('>');
-}
-
-void hrfrm::Command1_Click()
-{
-    m_edit->insert(tagText());
-    accept();
 }

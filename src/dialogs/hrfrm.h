@@ -1,29 +1,26 @@
 #pragma once
 // The horizontal rule dialog: one hr tag with optional size, width, position and
 // shading in place of the selection.
-#include <QDialog>
 #include <vector>
 
 #include "attrrows.h"
+#include "platform/dialogbase.h"
 
-class EditArea;
 class QRadioButton;
 
-class hrfrm : public QDialog {
+class HrFrm : public InsertingDialog {
     Q_OBJECT
 public:
-    hrfrm(QWidget *parent, EditArea *edit);
+    explicit HrFrm(EditArea *edit, QWidget *parent = nullptr);
 
-    // Modal; OK replaces the selection with the tag. Closing the window otherwise
-    // inserts nothing.
-    static void run(QWidget *parent, EditArea *edit);
+    // Modal; OK replaces the selection with the tag.
+    static void run(EditArea *edit, QWidget *parent) { runModal<HrFrm>(edit, parent); }
 
     // The tag as the controls stand, e.g. <hr size="2" width="100%">.
     QString tagText() const;
-    void Command1_Click();
+    Insertion insertion() const override { return Insertion::replacing(tagText()); }
 
 private:
-    EditArea *m_edit;
     QRadioButton *m_pixels = nullptr;
     std::vector<AttrRow> m_rows;
 };

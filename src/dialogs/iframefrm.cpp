@@ -15,8 +15,8 @@ QString iframeText(const QString &src, const QString &name, const QString &optio
            optional + QStringLiteral(" width=") + width + QStringLiteral(" height=") + height + QLatin1Char('>');
 }
 
-frmIframe::frmIframe(QWidget *parent, EditArea *edit)
-    : InsertingDialog(parent, edit, QStringLiteral("frmIframe"), QStringLiteral("フローティングフレーム"))
+IframeFrm::IframeFrm(EditArea *edit, QWidget *parent)
+    : InsertingDialog(edit, parent, QStringLiteral("frmIframe"), QStringLiteral("フローティングフレーム"))
 {
     auto *grid = new QGridLayout;
     auto addBox = [&](int row, const QString &caption, const char *name, int width) {
@@ -47,13 +47,7 @@ frmIframe::frmIframe(QWidget *parent, EditArea *edit)
     finish(grid);
 }
 
-void frmIframe::run(QWidget *parent, EditArea *edit)
-{
-    frmIframe dialog(parent, edit);
-    dialog.exec();
-}
-
-QString frmIframe::text() const
+QString IframeFrm::text() const
 {
     return iframeText(m_src->text(), m_name->text(), composeAttributes(m_rows), m_width->text(), m_height->text());
 }

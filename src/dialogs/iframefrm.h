@@ -11,15 +11,16 @@
 QString iframeText(const QString &src, const QString &name, const QString &optional, const QString &width,
                    const QString &height);
 
-class frmIframe : public InsertingDialog {
+class IframeFrm : public InsertingDialog {
     Q_OBJECT
 public:
-    frmIframe(QWidget *parent, EditArea *edit);
+    explicit IframeFrm(EditArea *edit, QWidget *parent = nullptr);
 
     // Modal; OK replaces the selection with the tag.
-    static void run(QWidget *parent, EditArea *edit);
+    static void run(EditArea *edit, QWidget *parent) { runModal<IframeFrm>(edit, parent); }
 
-    QString text() const override;
+    QString text() const;
+    Insertion insertion() const override { return Insertion::replacing(text()); }
 
 private:
     QLineEdit *m_src = nullptr;

@@ -9,8 +9,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
-imgForm::imgForm(QWidget *parent, EditArea *edit)
-    : InsertingDialog(parent, edit, QStringLiteral("imgForm"), QStringLiteral("<img>"))
+ImgFrm::ImgFrm(EditArea *edit, QWidget *parent)
+    : InsertingDialog(edit, parent, QStringLiteral("imgForm"), QStringLiteral("<img>"))
 {
     auto *srcLabel = new QLabel(QStringLiteral("表示ファイルの指定"), this);
     m_src = new QLineEdit(this);
@@ -47,13 +47,7 @@ imgForm::imgForm(QWidget *parent, EditArea *edit)
     finish(grid);
 }
 
-void imgForm::run(QWidget *parent, EditArea *edit)
-{
-    imgForm dialog(parent, edit);
-    dialog.exec();
-}
-
-QString imgForm::text() const
+QString ImgFrm::text() const
 {
     return QStringLiteral("<img src=\"") + m_src->text() + QLatin1Char('"') + composeAttributes(m_rows) +
            QLatin1Char('>');

@@ -5,16 +5,17 @@
 #include "attrrows.h"
 #include "framefrm.h"
 
-class imgForm : public InsertingDialog {
+class ImgFrm : public InsertingDialog {
     Q_OBJECT
 public:
-    imgForm(QWidget *parent, EditArea *edit);
+    explicit ImgFrm(EditArea *edit, QWidget *parent = nullptr);
 
     // Modal; OK replaces the selection with the tag.
-    static void run(QWidget *parent, EditArea *edit);
+    static void run(EditArea *edit, QWidget *parent) { runModal<ImgFrm>(edit, parent); }
 
     // <img src="…"> with the checked attributes in their order.
-    QString text() const override;
+    QString text() const;
+    Insertion insertion() const override { return Insertion::replacing(text()); }
 
 private:
     QLineEdit *m_src = nullptr;

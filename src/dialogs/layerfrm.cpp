@@ -2,22 +2,18 @@
 
 #include "attrrows.h"
 #include "colorfrm.h"
-#include "platform/editarea.h"
 #include "platform/shared.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-LayerFrm::LayerFrm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit)
+LayerFrm::LayerFrm(EditArea *edit, QWidget *parent)
+    : InsertingDialog(edit, parent, QStringLiteral("frmLay"), QStringLiteral("<layer>"))
 {
-    setObjectName("frmLay");
-    setWindowTitle(QStringLiteral("<layer>"));
-
     auto lineEdit = [this](const char *name, int chars) {
         auto *e = new QLineEdit(this);
         e->setObjectName(QString::fromLatin1(name));
@@ -75,22 +71,13 @@ LayerFrm::LayerFrm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(ed
     auto *browsers = new QLabel(QStringLiteral("レイヤー機能に対応しているブラウザは、今のところNetscapeNavigatorのみです。"), this);
     browsers->setObjectName("Label4");
 
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName("Command2");
-    ok->setDefault(true);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
+    auto *body = new QVBoxLayout;
+    body->addLayout(grid);
+    body->addSpacing(8);
+    body->addWidget(browsers);
+    finish(body, QStringLiteral("Command2"));
 
-    auto *outer = new QVBoxLayout(this);
-    outer->addLayout(grid);
-    outer->addSpacing(8);
-    outer->addWidget(browsers);
-    outer->addLayout(buttons);
-    outer->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(pick, &QPushButton::clicked, this, &LayerFrm::Command1_Click);
-    connect(ok, &QPushButton::clicked, this, &LayerFrm::Command2_Click);
+    connect(pick, &QPushButton::clicked, this, &LayerFrm::pickColour);
 }
 
 QString LayerFrm::startTag() const
@@ -106,20 +93,13 @@ QString LayerFrm::startTag() const
     return QStringLiteral("<layer") + composeAttributes(rows) + QLatin1Char('>');
 }
 
-void LayerFrm::Command1_Click()
+void LayerFrm::pickColour()
 {
     ColorFrm::run(this);
     m_colour->setText(Shared::ChosenColor);
 }
 
-void LayerFrm::Command2_Click()
+Insertion LayerFrm::insertion() const
 {
-    m_edit->insert(startTag() + QLatin1Char('\n') + m_edit->selText() + QStringLiteral("</layer>\n"));
-    accept();
-}
-
-void LayerFrm::run(QWidget *parent, EditArea *edit)
-{
-    LayerFrm dlg(edit, parent);
-    dlg.exec();
+    return Insertion::wrapping(startTag() + QLatin1Char('\n'), QStringLiteral("</layer>\n"));
 }

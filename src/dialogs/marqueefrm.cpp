@@ -2,21 +2,11 @@
 
 #include <QGridLayout>
 #include <QListWidget>
-#include <QPushButton>
-#include <QVBoxLayout>
 
-#include "platform/editarea.h"
-#include "tablecells.h"
-#include "attrrows.h"
-
-Marqueefrm::Marqueefrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
+MarqueeFrm::MarqueeFrm(EditArea *edit, QWidget *parent)
+    : InsertingDialog(edit, parent, QStringLiteral("Marqueefrm"), QStringLiteral("marquee"))
 {
-    setObjectName("Marqueefrm");
-    setWindowTitle(QStringLiteral("marquee"));
-    auto *layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto *grid = new QGridLayout;
-    layout->addLayout(grid);
 
     const QStringList behaviors{QStringLiteral("scroll"), QStringLiteral("slide"), QStringLiteral("alternate")};
     const QStringList directions{QStringLiteral("left"), QStringLiteral("right")};
@@ -38,23 +28,10 @@ Marqueefrm::Marqueefrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edi
     for (QListWidget *list : findChildren<QListWidget *>())
         list->setCurrentRow(0);
 
-    QPushButton *ok = addButtonRow(this, layout, "cmdOK", QStringLiteral("OK"));
-    connect(ok, &QPushButton::clicked, this, &Marqueefrm::cmdOK_Click);
+    finish(grid, QStringLiteral("cmdOK"));
 }
 
-void Marqueefrm::run(QWidget *parent, EditArea *edit)
-{
-    Marqueefrm dialog(parent, edit);
-    dialog.exec();
-}
-
-QString Marqueefrm::startTag() const
+QString MarqueeFrm::startTag() const
 {
     return QStringLiteral("<marquee") + composeAttributes(m_rows) + QLatin1Char('>');
-}
-
-void Marqueefrm::cmdOK_Click()
-{
-    m_edit->wrap(startTag(), QStringLiteral("</marquee>"));
-    accept();
 }

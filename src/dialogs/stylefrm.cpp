@@ -2,6 +2,7 @@
 
 #include "attrrows.h"
 #include "colorfrm.h"
+#include "platform/dialogbase.h"
 #include "platform/shared.h"
 
 #include <QButtonGroup>
@@ -140,25 +141,18 @@ StyleFrm::StyleFrm(QWidget *parent) : QDialog(parent)
     background->setColumnStretch(1, 1);
     group(m_option[5], m_option[6]);
 
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName("Command3");
-    ok->setDefault(true);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-
     auto *outer = new QVBoxLayout(this);
     outer->addWidget(font);
     outer->addLayout(spacing);
     outer->addWidget(margin);
     outer->addLayout(background);
-    outer->addLayout(buttons);
     outer->setSizeConstraint(QLayout::SetFixedSize);
+    QPushButton *ok = addButtonRow(this, outer, QStringLiteral("Command3"), QStringLiteral("OK"));
 
-    connect(fontButton, &QPushButton::clicked, this, &StyleFrm::Command1_Click);
-    connect(backButton, &QPushButton::clicked, this, &StyleFrm::Command2_Click);
-    connect(ok, &QPushButton::clicked, this, &StyleFrm::Command3_Click);
-    connect(colourButton, &QPushButton::clicked, this, &StyleFrm::Command4_Click);
+    connect(fontButton, &QPushButton::clicked, this, &StyleFrm::pickFont);
+    connect(backButton, &QPushButton::clicked, this, &StyleFrm::pickBackgroundColour);
+    connect(ok, &QPushButton::clicked, this, &StyleFrm::confirm);
+    connect(colourButton, &QPushButton::clicked, this, &StyleFrm::pickTextColour);
 }
 
 QString StyleFrm::declarations() const
@@ -183,7 +177,7 @@ QString StyleFrm::declarations() const
     return QLatin1Char('"') + composeAttributes(rows) + QLatin1Char('"');
 }
 
-void StyleFrm::Command1_Click()
+void StyleFrm::pickFont()
 {
     const QFont initial = m_text[1]->text().isEmpty() ? font() : QFont(m_text[1]->text());
     std::optional<QFont> chosen;
@@ -206,19 +200,19 @@ void StyleFrm::Command1_Click()
     m_text[2]->setText(QString::number(points));
 }
 
-void StyleFrm::Command2_Click()
+void StyleFrm::pickBackgroundColour()
 {
     ColorFrm::run(this);
     m_text[9]->setText(Shared::ChosenColor);
 }
 
-void StyleFrm::Command4_Click()
+void StyleFrm::pickTextColour()
 {
     ColorFrm::run(this);
     m_text[10]->setText(Shared::ChosenColor);
 }
 
-void StyleFrm::Command3_Click()
+void StyleFrm::confirm()
 {
     Shared::ChosenStyle = declarations();
     accept();

@@ -23,10 +23,10 @@ public:
     // The declarations the controls stand for, with the enclosing double quotes.
     QString declarations() const;
 
-    void Command1_Click();  // font dialog
-    void Command2_Click();  // colour picker -> Text9
-    void Command3_Click();  // OK
-    void Command4_Click();  // colour picker -> Text10
+    void pickFont();              // font dialog
+    void pickBackgroundColour();  // colour picker -> Text9
+    void confirm();               // OK: the declarations into Shared::ChosenStyle
+    void pickTextColour();        // colour picker -> Text10
 
     // The font dialog; tests replace it. Returns nothing when cancelled.
     using FontChooser = std::function<std::optional<QFont>(QWidget *parent, const QFont &initial)>;

@@ -1,6 +1,7 @@
 #include "tablecells.h"
 
 #include "attrrows.h"
+#include "platform/twips.h"
 
 namespace {
 
@@ -12,21 +13,8 @@ std::optional<QString> itemAt(const QStringList &items, int index)
 }
 
 constexpr double GridLeft = 120, GridTop = 300, GridWidth = 6000, GridHeight = 1800, GridGap = 20;
-constexpr double TwipsPerPixel = 15;
 
 }  // namespace
-
-const QStringList &alignItems()
-{
-    static const QStringList items{QStringLiteral("left"), QStringLiteral("center"), QStringLiteral("right")};
-    return items;
-}
-
-const QStringList &valignItems()
-{
-    static const QStringList items{QStringLiteral("top"), QStringLiteral("middle"), QStringLiteral("bottom")};
-    return items;
-}
 
 QString buildCellHtml(const CellState &cell)
 {
@@ -76,16 +64,11 @@ QRectF gridCellTwips(int columns, int rows, int column, int row)
     return QRectF(GridLeft + w * column, GridTop + h * row, w - GridGap, h - GridGap);
 }
 
-int twipsToPixels(double twips)
-{
-    return qRound(twips / TwipsPerPixel);
-}
-
 QRect gridCellPixels(int columns, int rows, int column, int row)
 {
     const QRectF t = gridCellTwips(columns, rows, column, row);
     // Round both edges, so that the gaps stay even across the grid.
-    const int left = twipsToPixels(t.left()), top = twipsToPixels(t.top());
-    const int right = twipsToPixels(t.left() + t.width()), bottom = twipsToPixels(t.top() + t.height());
+    const int left = Twips::toPixels(t.left()), top = Twips::toPixels(t.top());
+    const int right = Twips::toPixels(t.left() + t.width()), bottom = Twips::toPixels(t.top() + t.height());
     return QRect(left, top, qMax(1, right - left), qMax(1, bottom - top));
 }

@@ -15,7 +15,7 @@ struct CellState {
     bool dataCell = true;    // "データセル"
     bool headerCell = false; // "見出しセル"
     int alignOn = 0;
-    int alignIndex = -1;     // in alignItems()
+    int alignIndex = -1;     // in alignItems() (attrrows.h)
     int valignOn = 0;
     int valignIndex = -1;    // in valignItems()
     int nowrap = 0;
@@ -27,9 +27,6 @@ struct CellState {
 
     bool operator==(const CellState &) const = default;
 };
-
-const QStringList &alignItems();   // "left", "center", "right"
-const QStringList &valignItems();  // "top", "middle", "bottom"
 
 // "<td align="center" nowrap height=20 width=50>content</td>", or the "th" form for a
 // header cell.
@@ -56,6 +53,5 @@ inline int gridRow(int index) { return index / MaxTableSize; }
 // Where a cell's label sits, in twips of the window: a 6000 × 1800 area from (120, 300)
 // shared evenly among the cells, with a 20-twip gap.
 QRectF gridCellTwips(int columns, int rows, int column, int row);
-// The same in pixels (15 twips a pixel); neighbouring cells never overlap.
+// The same in pixels at the design resolution; neighbouring cells never overlap.
 QRect gridCellPixels(int columns, int rows, int column, int row);
-int twipsToPixels(double twips);

@@ -1,17 +1,7 @@
 #include "tabledialogs.h"
 
-#include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QVBoxLayout>
-
-#include "platform/editarea.h"
-#include "tablecells.h"
 
 const std::vector<AttrRowSpec> &tableAttrDefs()
 {
@@ -28,39 +18,23 @@ QString tableStartTag(const std::vector<AttrRow> &rows)
     return QStringLiteral("<table") + composeAttributes(rows) + QLatin1Char('>');
 }
 
-hyoufrm::hyoufrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
+HyouFrm::HyouFrm(EditArea *edit, QWidget *parent)
+    : InsertingDialog(edit, parent, QStringLiteral("hyoufrm"), QStringLiteral("<table>"))
 {
-    setObjectName("hyoufrm");
-    setWindowTitle(QStringLiteral("<table>"));
-    auto *layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto *grid = new QGridLayout;
-    layout->addLayout(grid);
     m_rows = addAttrRows(this, grid, 0, tableAttrDefs());
-    QPushButton *ok = addButtonRow(this, layout, "Command1", QStringLiteral("OK"));
-    connect(ok, &QPushButton::clicked, this, &hyoufrm::Command1_Click);
+    finish(grid);
 }
 
-void hyoufrm::run(QWidget *parent, EditArea *edit)
+Insertion HyouFrm::insertion() const
 {
-    hyoufrm dialog(parent, edit);
-    dialog.exec();
+    return Insertion::wrapping(tableStartTag(m_rows) + QLatin1Char('\n'), QStringLiteral("\n</table>"));
 }
 
-void hyoufrm::Command1_Click()
+TdFrm::TdFrm(EditArea *edit, QWidget *parent)
+    : InsertingDialog(edit, parent, QStringLiteral("tdfrm"), QStringLiteral("<td>"))
 {
-    m_edit->wrap(tableStartTag(m_rows) + QLatin1Char('\n'), QStringLiteral("\n</table>"));
-    accept();
-}
-
-tdfrm::tdfrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
-{
-    setObjectName("tdfrm");
-    setWindowTitle(QStringLiteral("<td>"));
-    auto *layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto *grid = new QGridLayout;
-    layout->addLayout(grid);
     m_rows = addAttrRows(this, grid, 0,
                          {
                              {"Check1", "横方向にセルをまたぐ (colspan)", "Text1", {}, "2", " colspan=", Quote::None, "つ"},
@@ -71,18 +45,10 @@ tdfrm::tdfrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
     // Form_Load: the first item of both lists.
     findChild<QListWidget *>("List1")->setCurrentRow(0);
     findChild<QListWidget *>("List2")->setCurrentRow(0);
-    QPushButton *ok = addButtonRow(this, layout, "Command1", QStringLiteral("OK"));
-    connect(ok, &QPushButton::clicked, this, &tdfrm::Command1_Click);
+    finish(grid);
 }
 
-void tdfrm::run(QWidget *parent, EditArea *edit)
+Insertion TdFrm::insertion() const
 {
-    tdfrm dialog(parent, edit);
-    dialog.exec();
-}
-
-void tdfrm::Command1_Click()
-{
-    m_edit->wrap(QStringLiteral("<td") + composeAttributes(m_rows) + QLatin1Char('>'), QStringLiteral("</td>"));
-    accept();
+    return Insertion::wrapping(QStringLiteral("<td") + composeAttributes(m_rows) + QLatin1Char('>'), QStringLiteral("</td>"));
 }

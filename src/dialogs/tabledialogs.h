@@ -2,13 +2,12 @@
 // The table dialog (wraps the selection in a table start and end tag) and the cell
 // dialog (wraps it in a td start and end tag), and the three table attribute rows they
 // share with the second step of the table wizard.
-#include <QDialog>
 #include <QStringList>
 #include <vector>
 
 #include "attrrows.h"
+#include "platform/dialogbase.h"
 
-class EditArea;
 class QBoxLayout;
 class QCheckBox;
 class QGridLayout;
@@ -22,33 +21,30 @@ const std::vector<AttrRowSpec> &tableAttrDefs();
 // "<table" + the checked rows + ">".
 QString tableStartTag(const std::vector<AttrRow> &rows);
 
-class hyoufrm : public QDialog {
+class HyouFrm : public InsertingDialog {
     Q_OBJECT
 public:
-    hyoufrm(QWidget *parent, EditArea *edit);
+    explicit HyouFrm(EditArea *edit, QWidget *parent = nullptr);
 
     // Modal; OK replaces the selection S with start tag, "\n", S, "\n", "</table>".
-    // Closing the window otherwise inserts nothing.
-    static void run(QWidget *parent, EditArea *edit);
+    static void run(EditArea *edit, QWidget *parent) { runModal<HyouFrm>(edit, parent); }
 
-    void Command1_Click();
+    Insertion insertion() const override;
 
 private:
-    EditArea *m_edit;
     std::vector<AttrRow> m_rows;
 };
 
-class tdfrm : public QDialog {
+class TdFrm : public InsertingDialog {
     Q_OBJECT
 public:
-    tdfrm(QWidget *parent, EditArea *edit);
+    explicit TdFrm(EditArea *edit, QWidget *parent = nullptr);
 
     // Modal; OK replaces the selection S with start tag, S, "</td>".
-    static void run(QWidget *parent, EditArea *edit);
+    static void run(EditArea *edit, QWidget *parent) { runModal<TdFrm>(edit, parent); }
 
-    void Command1_Click();
+    Insertion insertion() const override;
 
 private:
-    EditArea *m_edit;
     std::vector<AttrRow> m_rows;
 };

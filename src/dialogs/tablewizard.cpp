@@ -12,8 +12,10 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "platform/dialogbase.h"
 #include "platform/editarea.h"
 #include "platform/shared.h"
+#include "platform/twips.h"
 #include "tabledialogs.h"
 
 namespace {
@@ -41,7 +43,7 @@ const QString Step2Caption = QStringLiteral("テーブルウィザード");
 
 // ---------------------------------------------------------------- step 1
 
-Wiz1frm::Wiz1frm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
+Wiz1Frm::Wiz1Frm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit)
 {
     setObjectName("Wiz1frm");
     setWindowTitle(WizardCaption);
@@ -81,14 +83,14 @@ Wiz1frm::Wiz1frm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit
     layout->addLayout(grid);
     QPushButton *next = addButtonRow(this, layout, "Command1", QStringLiteral("次へ-->"));
 
-    connect(m_columns, &QScrollBar::valueChanged, this, &Wiz1frm::UpdateSizeLabel);
-    connect(m_rows, &QScrollBar::valueChanged, this, &Wiz1frm::UpdateSizeLabel);
-    connect(next, &QPushButton::clicked, this, &Wiz1frm::Command1_Click);
+    connect(m_columns, &QScrollBar::valueChanged, this, &Wiz1Frm::updateSizeLabel);
+    connect(m_rows, &QScrollBar::valueChanged, this, &Wiz1Frm::updateSizeLabel);
+    connect(next, &QPushButton::clicked, this, &Wiz1Frm::next);
     m_columns->installEventFilter(this);
     m_columns->setFocus();
 }
 
-bool Wiz1frm::eventFilter(QObject *watched, QEvent *event)
+bool Wiz1Frm::eventFilter(QObject *watched, QEvent *event)
 {
     // A horizontal scroll bar steps the wrong way round on Left and Right (Right takes
     // a column away); here Right adds a column and Left takes one away.
@@ -103,24 +105,24 @@ bool Wiz1frm::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void Wiz1frm::run(QWidget *parent, EditArea *edit)
+void Wiz1Frm::run(EditArea *edit, QWidget *parent)
 {
-    Wiz1frm step1(parent, edit);
+    Wiz1Frm step1(edit, parent);
     step1.exec();
 }
 
-void Wiz1frm::UpdateSizeLabel()
+void Wiz1Frm::updateSizeLabel()
 {
     m_size->setText(sizeLabelText(m_columns->value(), m_rows->value()));
 }
 
-void Wiz1frm::Command1_Click()
+void Wiz1Frm::next()
 {
     Shared::TableColumns = m_columns->value();
     Shared::TableRows = m_rows->value();
     hide();
     {
-        Wiz2frm step2(parentWidget(), m_edit);
+        Wiz2Frm step2(m_edit, parentWidget());
         step2.exec();
     }
     accept();
@@ -128,7 +130,7 @@ void Wiz1frm::Command1_Click()
 
 // ---------------------------------------------------------------- step 2
 
-Wiz2frm::Wiz2frm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
+Wiz2Frm::Wiz2Frm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit)
 {
     setObjectName("Wiz2frm");
     setWindowTitle(Step2Caption);
@@ -138,15 +140,15 @@ Wiz2frm::Wiz2frm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit
     layout->addLayout(grid);
     m_rows = addAttrRows(this, grid, 0, tableAttrDefs());
     QPushButton *next = addButtonRow(this, layout, "Command1", QStringLiteral("次へ-->"));
-    connect(next, &QPushButton::clicked, this, &Wiz2frm::Command1_Click);
+    connect(next, &QPushButton::clicked, this, &Wiz2Frm::next);
 }
 
-void Wiz2frm::Command1_Click()
+void Wiz2Frm::next()
 {
     Shared::TableStartTag = tableStartTag(m_rows);
     hide();
     {
-        Wiz3frm step3(parentWidget(), m_edit);
+        Wiz3Frm step3(m_edit, parentWidget());
         step3.exec();
     }
     accept();
@@ -188,30 +190,30 @@ void GridLabel::keyPressEvent(QKeyEvent *e)
     e->accept();
 }
 
-const QColor &Wiz3frm::selectedColor()
+const QColor &Wiz3Frm::selectedColor()
 {
     static const QColor blue(0, 0, 255);
     return blue;
 }
 
-Wiz3frm::Wiz3frm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
+Wiz3Frm::Wiz3Frm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit)
 {
     setObjectName("Wiz3frm");
     setWindowTitle(WizardCaption);
 
     // The grid sits at fixed places above the laid-out panel.
     auto *prompt = new QLabel(QStringLiteral("セルを選択して、画面下で設定してください"), this);
-    prompt->move(twipsToPixels(120), 0);
-    prompt->resize(prompt->sizeHint().width(), twipsToPixels(300));
+    prompt->move(Twips::toPixels(120), 0);
+    prompt->resize(prompt->sizeHint().width(), Twips::toPixels(300));
     m_labels.reserve(MaxTableSize * MaxTableSize);
     for (int i = 0; i < MaxTableSize * MaxTableSize; ++i) {
         auto *label = new GridLabel(i, this);
         label->hide();
         connect(label, &GridLabel::clicked, this, [this, label](int index) {
-            SelLbl_Click(index);
+            selectCell(index);
             label->setFocus(Qt::MouseFocusReason);
         });
-        connect(label, &GridLabel::moveRequested, this, &Wiz3frm::moveSelection);
+        connect(label, &GridLabel::moveRequested, this, &Wiz3Frm::moveSelection);
         m_labels.push_back(label);
         paintLabel(i, i == 0 ? selectedColor() : palette().color(QPalette::Base));
     }
@@ -251,23 +253,23 @@ Wiz3frm::Wiz3frm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit
     panel->addWidget(m_content, 4, 1, 1, 3);
     panel->setColumnStretch(3, 1);
 
-    const int gridRight = twipsToPixels(120 + 6000 + 120);
-    const int gridBottom = twipsToPixels(300 + 1800);
+    const int gridRight = Twips::toPixels(120 + 6000 + 120);
+    const int gridBottom = Twips::toPixels(300 + 1800);
     auto *layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->setContentsMargins(twipsToPixels(120), gridBottom + 8, twipsToPixels(120), twipsToPixels(120));
-    m_frame->setMinimumWidth(gridRight - 2 * twipsToPixels(120));
+    layout->setContentsMargins(Twips::toPixels(120), gridBottom + 8, Twips::toPixels(120), Twips::toPixels(120));
+    m_frame->setMinimumWidth(gridRight - 2 * Twips::toPixels(120));
     layout->addWidget(m_frame);
     QPushButton *ok = addButtonRow(this, layout, "Command1", QStringLiteral("OK"));
     // Enter in the panel's boxes must not finish the whole table by accident.
     ok->setAutoDefault(false);
     ok->setDefault(false);
-    connect(ok, &QPushButton::clicked, this, &Wiz3frm::Command1_Click);
+    connect(ok, &QPushButton::clicked, this, &Wiz3Frm::insertAndClose);
 
-    Form_Load();
+    load();
 }
 
-void Wiz3frm::Form_Load()
+void Wiz3Frm::load()
 {
     selectRow(m_align, 0);
     selectRow(m_valign, 0);
@@ -287,14 +289,14 @@ void Wiz3frm::Form_Load()
     m_labels[0]->setFocusPolicy(Qt::StrongFocus);
 }
 
-void Wiz3frm::paintLabel(int index, const QColor &color)
+void Wiz3Frm::paintLabel(int index, const QColor &color)
 {
     QPalette p = m_labels[index]->palette();
     p.setColor(QPalette::Window, color);
     m_labels[index]->setPalette(p);
 }
 
-void Wiz3frm::SelLbl_Click(int index)
+void Wiz3Frm::selectCell(int index)
 {
     if (index < 0 || index >= int(m_labels.size()) || gridColumn(index) >= m_columns || gridRow(index) >= m_rowsCount)
         return;
@@ -303,8 +305,8 @@ void Wiz3frm::SelLbl_Click(int index)
             paintLabel(gridIndex(c, r), Qt::white);
     paintLabel(index, selectedColor());
 
-    SaveCellSettings();
-    BuildCellHtml();
+    saveCellSettings();
+    storeCellHtml();
 
     // Only the current cell is reached with Tab; the arrows move from there.
     m_labels[gridIndex(m_column, m_row)]->setFocusPolicy(Qt::ClickFocus);
@@ -312,22 +314,22 @@ void Wiz3frm::SelLbl_Click(int index)
     m_column = gridColumn(index);
     m_labels[index]->setFocusPolicy(Qt::StrongFocus);
 
-    LoadCellSettings();
+    loadCellSettings();
     m_frame->setTitle(cellCaption(m_column, m_row));
 }
 
-void Wiz3frm::moveSelection(int index, int dColumn, int dRow)
+void Wiz3Frm::moveSelection(int index, int dColumn, int dRow)
 {
     const int c = qBound(0, gridColumn(index) + dColumn, m_columns - 1);
     const int r = qBound(0, gridRow(index) + dRow, m_rowsCount - 1);
     const int target = gridIndex(c, r);
     if (target == index)
         return;
-    SelLbl_Click(target);
+    selectCell(target);
     m_labels[target]->setFocus(Qt::OtherFocusReason);
 }
 
-CellState Wiz3frm::panelState() const
+CellState Wiz3Frm::panelState() const
 {
     CellState s;
     s.dataCell = m_data->isChecked();
@@ -345,7 +347,7 @@ CellState Wiz3frm::panelState() const
     return s;
 }
 
-void Wiz3frm::setPanel(const CellState &cell)
+void Wiz3Frm::setPanel(const CellState &cell)
 {
     (cell.dataCell ? m_data : m_header)->setChecked(true);
     m_alignOn->setChecked(cell.alignOn == 1);
@@ -360,24 +362,24 @@ void Wiz3frm::setPanel(const CellState &cell)
     m_content->setText(cell.content);
 }
 
-void Wiz3frm::SaveCellSettings()
+void Wiz3Frm::saveCellSettings()
 {
     CellSettings[m_column][m_row] = panelState();
 }
 
-void Wiz3frm::LoadCellSettings()
+void Wiz3Frm::loadCellSettings()
 {
     setPanel(CellSettings[m_column][m_row]);
 }
 
-void Wiz3frm::BuildCellHtml()
+void Wiz3Frm::storeCellHtml()
 {
     CellHtml[m_column][m_row] = buildCellHtml(panelState());
 }
 
-void Wiz3frm::Command1_Click()
+void Wiz3Frm::insertAndClose()
 {
-    BuildCellHtml();
+    storeCellHtml();
     // One insertion: the whole table is one change of the text.
     m_edit->insert(buildTableText(Shared::TableStartTag, m_columns, m_rowsCount, CellHtml));
     accept();

@@ -20,17 +20,17 @@ class QRadioButton;
 class QScrollBar;
 
 // Step 1: the table size.
-class Wiz1frm : public QDialog {
+class Wiz1Frm : public QDialog {
     Q_OBJECT
 public:
-    Wiz1frm(QWidget *parent, EditArea *edit);
+    explicit Wiz1Frm(EditArea *edit, QWidget *parent = nullptr);
 
     // Runs the whole wizard modally; the table replaces the selection of edit.
-    static void run(QWidget *parent, EditArea *edit);
+    static void run(EditArea *edit, QWidget *parent);
 
-    void UpdateSizeLabel();
+    void updateSizeLabel();
     // "次へ-->": keeps the size in Shared::TableColumns/TableRows and runs step 2.
-    void Command1_Click();
+    void next();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -43,13 +43,13 @@ private:
 };
 
 // Step 2: border, cellspacing and cellpadding of the table.
-class Wiz2frm : public QDialog {
+class Wiz2Frm : public QDialog {
     Q_OBJECT
 public:
-    Wiz2frm(QWidget *parent, EditArea *edit);
+    explicit Wiz2Frm(EditArea *edit, QWidget *parent = nullptr);
 
     // "次へ-->": keeps the start tag in Shared::TableStartTag and runs step 3.
-    void Command1_Click();
+    void next();
 
 private:
     EditArea *m_edit;
@@ -75,18 +75,18 @@ private:
 };
 
 // Step 3: the cell grid and the settings of the selected cell.
-class Wiz3frm : public QDialog {
+class Wiz3Frm : public QDialog {
     Q_OBJECT
 public:
-    Wiz3frm(QWidget *parent, EditArea *edit);
+    explicit Wiz3Frm(EditArea *edit, QWidget *parent = nullptr);
 
-    void Form_Load();
-    void SelLbl_Click(int index);
-    void SaveCellSettings();
-    void LoadCellSettings();
-    void BuildCellHtml();
+    void load();
+    void selectCell(int index);
+    void saveCellSettings();
+    void loadCellSettings();
+    void storeCellHtml();  // the panel's cell HTML for the selected cell
     // "OK": writes the table in place of the selection, as one change.
-    void Command1_Click();
+    void insertAndClose();
 
     int currentColumn() const { return m_column; }
     int currentRow() const { return m_row; }

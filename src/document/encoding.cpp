@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -64,6 +65,100 @@ void U_CALLCONV onUnencodable(const void *context, UConverterFromUnicodeArgs *ar
     ref[len++] = UChar(';');
     const UChar *src = ref;
     ucnv_cbFromUWriteUChars(args, &src, ref + len, 0, err);
+}
+
+// --- ICU conversion loops ----------------------------------------------------------------------
+
+// One whole conversion to UTF-16 from the converter's reset state. The result goes into *out,
+// grown as needed, with the index of the source byte of every unit in *offsets when asked;
+// without out, the units go through a scratch buffer only to see whether the bytes convert.
+// Returns ICU's final status.
+UErrorCode convertToUnicode(UConverter *cnv, ToUContext &ctx, const char *data, qsizetype size, QString *out,
+                            std::vector<int32_t> *offsets)
+{
+    UErrorCode err = U_ZERO_ERROR;
+    ucnv_resetToUnicode(cnv);
+    ucnv_setToUCallBack(cnv, onUndecodable, &ctx, nullptr, nullptr, &err);
+    UChar scratch[16384];
+    if (out) {
+        out->resize(size + 16);
+        if (offsets)
+            offsets->resize(size_t(out->size()));
+    }
+    const char *src = data;
+    const char *const srcEnd = data + size;
+    qsizetype written = 0;
+    for (;;) {
+        UChar *const base = out ? reinterpret_cast<UChar *>(out->data()) : scratch;
+        UChar *tgt = base + written;
+        UChar *const tgtEnd = out ? base + out->size() : scratch + std::size(scratch);
+        const qsizetype srcBase = src - data;
+        int32_t *offp = offsets ? offsets->data() + written : nullptr;
+        err = U_ZERO_ERROR;
+        ucnv_toUnicode(cnv, &tgt, tgtEnd, &src, srcEnd, offp, true, &err);
+        if (out) {
+            const qsizetype now = tgt - base;
+            if (offsets) {
+                std::vector<int32_t> &off = *offsets;
+                for (qsizetype i = written; i < now; ++i) {
+                    if (off[size_t(i)] >= 0)
+                        off[size_t(i)] += int32_t(srcBase);
+                    else
+                        off[size_t(i)] = int32_t(i > 0 ? off[size_t(i - 1)] : 0);
+                }
+            }
+            written = now;
+        }
+        if (err != U_BUFFER_OVERFLOW_ERROR)
+            break;
+        if (out) {
+            out->resize(out->size() + out->size() / 2 + 16);
+            if (offsets)
+                offsets->resize(size_t(out->size()));
+        }
+    }
+    if (out) {
+        out->truncate(written);
+        if (offsets)
+            offsets->resize(size_t(written));
+    }
+    return err;
+}
+
+// One whole conversion from UTF-16 from the converter's reset state, into *out (made
+// initialSize bytes long first, and grown as needed) or, without out, through a scratch
+// buffer only to see whether the text converts. *stoppedAt receives the index of the unit
+// the conversion stopped at. Returns ICU's final status.
+UErrorCode convertFromUnicode(UConverter *cnv, FromUContext &ctx, QStringView text, QByteArray *out,
+                              qsizetype initialSize, qsizetype *stoppedAt)
+{
+    UErrorCode err = U_ZERO_ERROR;
+    ucnv_resetFromUnicode(cnv);
+    ucnv_setFromUCallBack(cnv, onUnencodable, &ctx, nullptr, nullptr, &err);
+    char scratch[16384];
+    if (out)
+        out->resize(initialSize);
+    const UChar *const begin = reinterpret_cast<const UChar *>(text.data());
+    const UChar *src = begin;
+    qsizetype written = 0;
+    for (;;) {
+        char *const base = out ? out->data() : scratch;
+        char *tgt = base + written;
+        char *const tgtEnd = out ? base + out->size() : scratch + sizeof scratch;
+        err = U_ZERO_ERROR;
+        ucnv_fromUnicode(cnv, &tgt, tgtEnd, &src, begin + text.size(), nullptr, true, &err);
+        if (out)
+            written = tgt - base;
+        if (err != U_BUFFER_OVERFLOW_ERROR)
+            break;
+        if (out)
+            out->resize(out->size() + out->size() / 2 + 64);
+    }
+    if (out)
+        out->truncate(written);
+    if (stoppedAt)
+        *stoppedAt = src - begin;
+    return err;
 }
 
 // --- UTF-8 scanning --------------------------------------------------------------------------
@@ -500,45 +595,11 @@ QString TextCodec::decode(const char *data, qsizetype size, qsizetype *errors, s
         return decodeUtf16(data, size, errors, offsets);
 
     ToUContext ctx;
-    UErrorCode err = U_ZERO_ERROR;
-    ucnv_resetToUnicode(m_cnv);
-    ucnv_setToUCallBack(m_cnv, onUndecodable, &ctx, nullptr, nullptr, &err);
-
-    QString out(size + 16, Qt::Uninitialized);
+    QString out;
     std::vector<int32_t> off;
+    const UErrorCode err = convertToUnicode(m_cnv, ctx, data, size, &out, offsets ? &off : nullptr);
     if (offsets)
-        off.resize(size_t(out.size()));
-    const char *src = data;
-    const char *const srcEnd = data + size;
-    qsizetype written = 0;
-    for (;;) {
-        UChar *tgt = reinterpret_cast<UChar *>(out.data()) + written;
-        UChar *const tgtEnd = reinterpret_cast<UChar *>(out.data()) + out.size();
-        const qsizetype srcBase = src - data;
-        int32_t *offp = offsets ? off.data() + written : nullptr;
-        err = U_ZERO_ERROR;
-        ucnv_toUnicode(m_cnv, &tgt, tgtEnd, &src, srcEnd, offp, true, &err);
-        const qsizetype now = tgt - reinterpret_cast<UChar *>(out.data());
-        if (offsets) {
-            for (qsizetype i = written; i < now; ++i) {
-                if (off[size_t(i)] >= 0)
-                    off[size_t(i)] += int32_t(srcBase);
-                else
-                    off[size_t(i)] = int32_t(i > 0 ? off[size_t(i - 1)] : 0);
-            }
-        }
-        written = now;
-        if (err == U_BUFFER_OVERFLOW_ERROR) {
-            out.resize(out.size() + out.size() / 2 + 16);
-            if (offsets)
-                off.resize(size_t(out.size()));
-            continue;
-        }
-        break;
-    }
-    out.truncate(written);
-    if (offsets)
-        offsets->assign(off.begin(), off.begin() + written);
+        offsets->assign(off.begin(), off.end());
     if (errors)
         *errors = ctx.errors + (U_FAILURE(err) ? 1 : 0);
     return out;
@@ -555,19 +616,7 @@ bool TextCodec::accepts(const char *data, qsizetype size)
     }
     ToUContext ctx;
     ctx.stop = true;
-    UErrorCode err = U_ZERO_ERROR;
-    ucnv_resetToUnicode(m_cnv);
-    ucnv_setToUCallBack(m_cnv, onUndecodable, &ctx, nullptr, nullptr, &err);
-    UChar scratch[16384];
-    const char *src = data;
-    for (;;) {
-        UChar *tgt = scratch;
-        err = U_ZERO_ERROR;
-        ucnv_toUnicode(m_cnv, &tgt, scratch + 16384, &src, data + size, nullptr, true, &err);
-        if (err == U_BUFFER_OVERFLOW_ERROR)
-            continue;
-        break;
-    }
+    const UErrorCode err = convertToUnicode(m_cnv, ctx, data, size, nullptr, nullptr);
     return U_SUCCESS(err) && ctx.errors == 0;
 }
 
@@ -603,25 +652,9 @@ QByteArray TextCodec::encode(QStringView text, qsizetype *unencodable)
         }
         text = escaped;
     }
-    UErrorCode err = U_ZERO_ERROR;
-    ucnv_resetFromUnicode(m_cnv);
-    ucnv_setFromUCallBack(m_cnv, onUnencodable, &ctx, nullptr, nullptr, &err);
-    QByteArray out(text.size() * (m_singleByte ? 1 : 2) + 64, Qt::Uninitialized);
-    const UChar *src = reinterpret_cast<const UChar *>(text.data());
-    const UChar *const srcEnd = src + text.size();
-    qsizetype written = 0;
-    for (;;) {
-        char *tgt = out.data() + written;
-        err = U_ZERO_ERROR;
-        ucnv_fromUnicode(m_cnv, &tgt, out.data() + out.size(), &src, srcEnd, nullptr, true, &err);
-        written = tgt - out.data();
-        if (err == U_BUFFER_OVERFLOW_ERROR) {
-            out.resize(out.size() + out.size() / 2 + 64);
-            continue;
-        }
-        break;
-    }
-    out.truncate(written);
+    QByteArray out;
+    const UErrorCode err =
+        convertFromUnicode(m_cnv, ctx, text, &out, text.size() * (m_singleByte ? 1 : 2) + 64, nullptr);
     if (unencodable)
         *unencodable = ctx.count + (U_FAILURE(err) ? 1 : 0);
     return out;
@@ -641,20 +674,8 @@ qsizetype TextCodec::firstUnencodable(QStringView text)
     }
     FromUContext ctx;
     ctx.stop = true;
-    UErrorCode err = U_ZERO_ERROR;
-    ucnv_resetFromUnicode(m_cnv);
-    ucnv_setFromUCallBack(m_cnv, onUnencodable, &ctx, nullptr, nullptr, &err);
-    char scratch[16384];
-    const UChar *const begin = reinterpret_cast<const UChar *>(text.data());
-    const UChar *src = begin;
-    for (;;) {
-        char *tgt = scratch;
-        err = U_ZERO_ERROR;
-        ucnv_fromUnicode(m_cnv, &tgt, scratch + sizeof scratch, &src, begin + text.size(), nullptr, true, &err);
-        if (err == U_BUFFER_OVERFLOW_ERROR)
-            continue;
-        break;
-    }
+    qsizetype stoppedAt = 0;
+    const UErrorCode err = convertFromUnicode(m_cnv, ctx, text, nullptr, 0, &stoppedAt);
     if (U_SUCCESS(err))
         return -1;
     UChar invalid[8];
@@ -663,7 +684,7 @@ qsizetype TextCodec::firstUnencodable(QStringView text)
     ucnv_getInvalidUChars(m_cnv, invalid, &len, &e2);
     if (U_FAILURE(e2))
         len = 1;
-    return std::max<qsizetype>(0, (src - begin) - len);
+    return std::max<qsizetype>(0, stoppedAt - len);
 }
 
 QStringList TextCodec::unencodableCharacters(QStringView text, int max)

@@ -73,7 +73,7 @@ bool Recovery::acquire()
         // Snapshots are always written as UTF-8: read them so, never by guessing.
         const QString path = joinPath(m_folder, QStringLiteral("modo0.tmp"));
         if (QFileInfo(path).isFile())
-            m_snapshot = ReadTextFile(path, TextFormat());
+            m_snapshot = readTextFile(path, TextFormat()).text;
     }
     return !m_snapshot.isEmpty();
 }

@@ -9,6 +9,7 @@
 #include <QStringView>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -517,63 +518,66 @@ QString decodeTextFileAs(const QByteArray &bytes, const TextFormat &format, bool
     return text;
 }
 
-TextFileRead readTextFileEx(const QString &path)
+namespace {
+
+// The bytes of a file that can be edited; otherwise nothing, with the status and the reason in *r.
+std::optional<QByteArray> readFileBytes(const QString &path, TextFileRead *r)
 {
-    TextFileRead r;
     if (path.isEmpty()) {
-        r.status = TextFileRead::Missing;
-        return r;
+        r->status = TextFileRead::Missing;
+        return std::nullopt;
     }
     const QFileInfo info(path);
     if (!info.exists()) {
-        r.status = TextFileRead::Missing;
-        return r;
+        r->status = TextFileRead::Missing;
+        return std::nullopt;
     }
-    r.status = TextFileRead::Unreadable;
+    r->status = TextFileRead::Unreadable;
     if (info.isDir()) {
-        r.error = QStringLiteral("ファイルではなくフォルダーです。");
-        return r;
+        r->error = QStringLiteral("ファイルではなくフォルダーです。");
+        return std::nullopt;
     }
     if (!info.isFile()) {  // a pipe or a device: reading it could wait forever
-        r.error = QStringLiteral("通常のファイルではありません。");
-        return r;
+        r->error = QStringLiteral("通常のファイルではありません。");
+        return std::nullopt;
     }
     if (info.size() > kMaxFileSize) {
-        r.error = QStringLiteral("ファイルが大きすぎます（%1 MB まで開けます）。").arg(kMaxFileSize / (1024 * 1024));
-        return r;
+        r->error = QStringLiteral("ファイルが大きすぎます（%1 MB まで開けます）。").arg(kMaxFileSize / (1024 * 1024));
+        return std::nullopt;
     }
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        r.error = info.isReadable() ? QStringLiteral("ファイルを開けませんでした（%1）。").arg(f.errorString())
-                                    : QStringLiteral("ファイルを読み取る権限がありません。");
-        return r;
+        r->error = info.isReadable() ? QStringLiteral("ファイルを開けませんでした（%1）。").arg(f.errorString())
+                                     : QStringLiteral("ファイルを読み取る権限がありません。");
+        return std::nullopt;
     }
-    const QByteArray bytes = f.readAll();
+    QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError) {
-        r.error = QStringLiteral("ファイルの読み取り中にエラーが起きました（%1）。").arg(f.errorString());
-        return r;
+        r->error = QStringLiteral("ファイルの読み取り中にエラーが起きました（%1）。").arg(f.errorString());
+        return std::nullopt;
     }
-    return decodeTextFile(bytes);
+    return bytes;
 }
 
-QString ReadTextFile(const QString &path)
+}  // namespace
+
+TextFileRead readTextFile(const QString &path)
 {
-    TextFileRead r = readTextFileEx(path);
-    return r.status == TextFileRead::Ok ? r.text : QString();
+    TextFileRead r;
+    const std::optional<QByteArray> bytes = readFileBytes(path, &r);
+    return bytes ? decodeTextFile(*bytes) : r;
 }
 
-QString ReadTextFile(const QString &path, const TextFormat &format)
+TextFileRead readTextFile(const QString &path, const TextFormat &format)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > kMaxFileSize)
-        return {};
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return {};
-    return decodeTextFileAs(bytes, format);
+    TextFileRead r;
+    if (const std::optional<QByteArray> bytes = readFileBytes(path, &r)) {
+        r.status = TextFileRead::Ok;
+        r.text = decodeTextFileAs(*bytes, format, &r.clean);
+        r.format = format;
+        r.format.origin.reset();
+    }
+    return r;
 }
 
 // --- writing ---------------------------------------------------------------------------------

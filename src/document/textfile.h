@@ -44,14 +44,11 @@ struct TextFileRead {
 
 // Reads and decodes a file. Line ends CR LF, CR and LF all become "\n"; the line end
 // after the last line is dropped (and remembered). A missing file is Missing; a folder, a
-// special file, a file without read permission or one too large to edit is Unreadable.
-TextFileRead readTextFileEx(const QString &path);
-
-// The text of a file, or "" when it cannot be read.
-QString ReadTextFile(const QString &path);
-// The text of a file decoded in the given format's encoding rather than a detected one: what
-// a document in that format is compared with to tell whether it was modified.
-QString ReadTextFile(const QString &path, const TextFormat &format);
+// special file, a file without read permission or one too large to edit is Unreadable; the
+// text is "" unless the status is Ok.
+TextFileRead readTextFile(const QString &path);
+// The same, decoded in the given format's encoding rather than a detected one.
+TextFileRead readTextFile(const QString &path, const TextFormat &format);
 
 // Splits bytes that were read into text and format.
 TextFileRead decodeTextFile(const QByteArray &bytes);

@@ -13,12 +13,12 @@ const QChar q = QLatin1Char('"');
 
 Insertion replace(const QString &text)
 {
-    return {Insertion::Replace, text, QString()};
+    return Insertion::replacing(text);
 }
 
 Insertion wrap(const QString &start, const QString &end)
 {
-    return {Insertion::Wrap, start, end};
+    return Insertion::wrapping(start, end);
 }
 
 QString quoted(const QString &text)
@@ -148,14 +148,6 @@ bool handles(const QString &buttonName)
            buttonName == QLatin1String("Command34") || buttonName == QLatin1String("Command38");
 }
 
-void apply(EditArea *edit, const Insertion &insertion)
-{
-    if (insertion.rule == Insertion::Wrap)
-        edit->wrap(insertion.start, insertion.end);
-    else
-        edit->insert(insertion.start);
-}
-
 }
 
 void runPromptedTag(QWidget *parent, EditArea *edit, const QString &buttonName)
@@ -164,20 +156,20 @@ void runPromptedTag(QWidget *parent, EditArea *edit, const QString &buttonName)
     if (buttonName == QLatin1String("Command9")) {
         Prompts::info(parent, QStringLiteral("リンク先のパスを指定して下さい"));
         Pickers::run(Pickers::path, parent);
-        apply(edit, linkTag(Shared::PickedPath));
+        edit->apply(linkTag(Shared::PickedPath));
         edit->setFocus();
     } else if (buttonName == QLatin1String("Command38")) {
         Pickers::run(Pickers::colour, parent);
-        apply(edit, fontColorTag(Shared::ChosenColor));
+        edit->apply(fontColorTag(Shared::ChosenColor));
     } else if (buttonName == QLatin1String("Command34")) {
         Pickers::run(Pickers::style, parent);
-        apply(edit, spanStyleTag(Shared::ChosenStyle));
+        edit->apply(spanStyleTag(Shared::ChosenStyle));
     } else if (const InputCommand *command = inputCommand(buttonName)) {
         const auto answers = askAll(command->questions, [parent](const Question &question) {
             return Prompts::input(parent, question.prompt, question.defaultAnswer);
         });
         if (answers)
-            apply(edit, command->compose(*answers));
+            edit->apply(command->compose(*answers));
         edit->setFocus();
     }
 }

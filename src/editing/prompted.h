@@ -2,25 +2,19 @@
 // Palette buttons that ask before they insert: input-box questions (a name, a caption,
 // a size, an address) or one of the pickers (link path, colour, style), then a finished
 // tag by rule A (wrap the selection) or rule B (replace it).
+#include "platform/editarea.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
 #include <vector>
 
-class EditArea;
 class QWidget;
 
 namespace Prompted {
 
-// What a button puts into the editing area.
-struct Insertion {
-    enum Rule { Wrap, Replace };
-    Rule rule = Replace;
-    QString start;  // Replace: the whole text
-    QString end;
-    bool operator==(const Insertion &) const = default;
-};
+using ::Insertion;
 
 Insertion formTag(const QString &address);                       // action="mailto:" + address
 Insertion checkboxTag(const QString &name);
@@ -57,8 +51,6 @@ std::optional<QStringList> askAll(const std::vector<Question> &questions,
 
 // Whether runPromptedTag handles the button.
 bool handles(const QString &buttonName);
-
-void apply(EditArea *edit, const Insertion &insertion);
 
 }
 

@@ -95,7 +95,7 @@ namespace {
 QPointer<TikanFrm> g_tikan;
 }
 
-TikanFrm::TikanFrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
+TikanFrm::TikanFrm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit)
 {
     setObjectName("tikanfrm");
     setWindowTitle(QStringLiteral("置換"));
@@ -119,10 +119,10 @@ TikanFrm::TikanFrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(ed
         connect(b, &QPushButton::clicked, this, handler);
         return b;
     };
-    QPushButton *next = button("Command1", QStringLiteral("次を検索(&N)"), &TikanFrm::Command1_Click);
-    QPushButton *one = button("Command3", QStringLiteral("置換(&R)"), &TikanFrm::Command3_Click);
-    QPushButton *all = button("Command4", QStringLiteral("すべて置換(&A)"), &TikanFrm::Command4_Click);
-    QPushButton *cancel = button("Command2", QStringLiteral("キャンセル"), &TikanFrm::Command2_Click);
+    QPushButton *next = button("Command1", QStringLiteral("次を検索(&N)"), &TikanFrm::searchNext);
+    QPushButton *one = button("Command3", QStringLiteral("置換(&R)"), &TikanFrm::replaceOne);
+    QPushButton *all = button("Command4", QStringLiteral("すべて置換(&A)"), &TikanFrm::replaceAll);
+    QPushButton *cancel = button("Command2", QStringLiteral("キャンセル"), &TikanFrm::cancel);
     next->setDefault(true);
 
     auto *grid = new QGridLayout;
@@ -151,11 +151,11 @@ TikanFrm *TikanFrm::instance()
     return g_tikan.data();
 }
 
-TikanFrm *TikanFrm::open(QWidget *parent, EditArea *edit)
+TikanFrm *TikanFrm::open(EditArea *edit, QWidget *parent)
 {
     edit->setSelStart(0);
     if (!g_tikan)
-        g_tikan = new TikanFrm(parent, edit);
+        g_tikan = new TikanFrm(edit, parent);
     g_tikan->show();
     g_tikan->raise();
     g_tikan->activateWindow();
@@ -190,14 +190,14 @@ bool TikanFrm::findNext()
     return false;
 }
 
-void TikanFrm::Command1_Click()
+void TikanFrm::searchNext()
 {
     if (!m_edit || !checkSearchText())
         return;
     findNext();
 }
 
-void TikanFrm::Command3_Click()
+void TikanFrm::replaceOne()
 {
     if (!m_edit || !checkSearchText())
         return;
@@ -206,7 +206,7 @@ void TikanFrm::Command3_Click()
     m_edit->setSelText(m_replace->text());
 }
 
-void TikanFrm::Command4_Click()
+void TikanFrm::replaceAll()
 {
     if (!m_edit || !checkSearchText())
         return;
@@ -224,7 +224,7 @@ void TikanFrm::Command4_Click()
     Prompts::info(this, Search::replaceDoneMessage());
 }
 
-void TikanFrm::Command2_Click()
+void TikanFrm::cancel()
 {
     close();
 }

@@ -55,16 +55,16 @@ class TikanFrm : public QDialog {
 public:
     // Replace from the menu: caret to the top of the text, then the dialog is shown
     // (created if needed, otherwise raised and activated). Returns the dialog.
-    static TikanFrm *open(QWidget *parent, EditArea *edit);
+    static TikanFrm *open(EditArea *edit, QWidget *parent);
     static TikanFrm *instance();
 
-    void Command1_Click();  // Find next
-    void Command3_Click();  // Replace
-    void Command4_Click();  // Replace all
-    void Command2_Click();  // Cancel
+    void searchNext();  // Find next
+    void replaceOne();  // Replace
+    void replaceAll();  // Replace all
+    void cancel();  // Cancel
 
 private:
-    TikanFrm(QWidget *parent, EditArea *edit);
+    TikanFrm(EditArea *edit, QWidget *parent);
     bool findNext();  // false: no match (already reported)
     bool checkSearchText();
 

@@ -30,10 +30,9 @@ QString declarationsOf(const QString &style)
     return style;
 }
 
-TagFrm::TagFrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
+TagFrm::TagFrm(EditArea *edit, QWidget *parent)
+    : InsertingDialog(edit, parent, QStringLiteral("TagFrm"), QStringLiteral("<Style>"))
 {
-    setObjectName("TagFrm");
-    setWindowTitle(QStringLiteral("<Style>"));
 
     auto *grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("タグ"), this), 0, 1);
@@ -51,7 +50,7 @@ TagFrm::TagFrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
         auto *browse = new QPushButton(QStringLiteral("参照"), this);
         browse->setObjectName(QStringLiteral("Command1") + idx);
         browse->setAutoDefault(false);
-        connect(browse, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+        connect(browse, &QPushButton::clicked, this, [this, i] { pickDeclarations(i); });
         grid->addWidget(m_check[i], i + 1, 0);
         grid->addWidget(m_selector[i], i + 1, 1);
         grid->addWidget(m_declarations[i], i + 1, 2);
@@ -60,29 +59,18 @@ TagFrm::TagFrm(QWidget *parent, EditArea *edit) : QDialog(parent), m_edit(edit)
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 3);
 
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName("Command2");
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &TagFrm::Command2_Click);
-
-    auto *bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    bottom->addWidget(ok);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(bottom);
+    finish(grid, QStringLiteral("Command2"));
+    layout()->setSizeConstraint(QLayout::SetDefaultConstraint);  // the boxes may grow
 }
 
-void TagFrm::run(QWidget *parent, EditArea *edit)
+void TagFrm::run(EditArea *edit, QWidget *parent)
 {
-    TagFrm dlg(parent, edit);
-    dlg.exec();
+    runModal<TagFrm>(edit, parent);
     if (edit)
         edit->setFocus();
 }
 
-void TagFrm::Command1_Click(int index)
+void TagFrm::pickDeclarations(int index)
 {
     if (index < 0 || index >= Rows)
         return;
@@ -90,12 +78,10 @@ void TagFrm::Command1_Click(int index)
     m_declarations[index]->setText(declarationsOf(Shared::ChosenStyle));
 }
 
-void TagFrm::Command2_Click()
+Insertion TagFrm::insertion() const
 {
     std::vector<StyleRule> rules;
     for (int i = 0; i < Rows; ++i)
         rules.push_back({m_check[i]->isChecked(), m_selector[i]->text(), m_declarations[i]->text()});
-    if (m_edit)
-        m_edit->insert(composeStyleBlock(rules));
-    accept();
+    return Insertion::replacing(composeStyleBlock(rules));
 }

@@ -1,12 +1,12 @@
 #pragma once
 // The style block dialog: up to three rules (selector and declarations), inserted as
 // one <style> block.
-#include <QDialog>
 #include <QString>
 #include <array>
 #include <vector>
 
-class EditArea;
+#include "platform/dialogbase.h"
+
 class QCheckBox;
 class QLineEdit;
 
@@ -24,22 +24,22 @@ QString composeStyleBlock(const std::vector<StyleRule> &rules);
 // value; inside a style block they stand bare.
 QString declarationsOf(const QString &style);
 
-class TagFrm : public QDialog {
+class TagFrm : public InsertingDialog {
     Q_OBJECT
 public:
     static constexpr int Rows = 3;
 
-    TagFrm(QWidget *parent, EditArea *edit);
+    explicit TagFrm(EditArea *edit, QWidget *parent = nullptr);
 
     // The palette's "タグの定義": shows the dialog modally; afterwards the editing
     // area has the focus.
-    static void run(QWidget *parent, EditArea *edit);
+    static void run(EditArea *edit, QWidget *parent);
 
-    void Command1_Click(int index);  // "参照": declarations from the style dialog
-    void Command2_Click();           // OK: insert the block and close
+    // OK: the style block in place of the selection.
+    Insertion insertion() const override;
+    void pickDeclarations(int index);  // "参照": declarations from the style dialog
 
 private:
-    EditArea *m_edit;
     std::array<QCheckBox *, Rows> m_check{};
     std::array<QLineEdit *, Rows> m_selector{};
     std::array<QLineEdit *, Rows> m_declarations{};

@@ -140,6 +140,14 @@ void EditArea::insert(const QString &text)
     setSelText(text);
 }
 
+void EditArea::apply(const Insertion &insertion)
+{
+    if (insertion.rule == Insertion::Wrap)
+        wrap(insertion.start, insertion.end);
+    else
+        insert(insertion.start);
+}
+
 void EditArea::formatDisplay(const std::function<void()> &fn)
 {
     ++m_silence;

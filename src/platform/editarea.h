@@ -6,6 +6,19 @@
 #include <QString>
 #include <functional>
 
+// What a command puts into the editing area: a text in place of the selection (rule B),
+// or a start and an end text around it (rule A).
+struct Insertion {
+    enum Rule { Wrap, Replace };
+    Rule rule = Replace;
+    QString start;  // Replace: the whole text
+    QString end;
+
+    static Insertion replacing(const QString &text) { return {Replace, text, QString()}; }
+    static Insertion wrapping(const QString &start, const QString &end) { return {Wrap, start, end}; }
+    bool operator==(const Insertion &) const = default;
+};
+
 class EditArea : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -27,6 +40,7 @@ public:
     void wrap(const QString &start, const QString &end);          // rule A
     void wrapStepBack(const QString &start, const QString &end);  // rule A'
     void insert(const QString &text);                             // rule B
+    void apply(const Insertion &insertion);                       // rule A or B
 
     // Display formatting: runs fn with the change signal silenced. Formatting never
     // counts as a change of the text.

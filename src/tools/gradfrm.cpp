@@ -52,7 +52,7 @@ GradFrm::GradFrm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit
         auto *invert = new QPushButton(QStringLiteral("反転"), this);
         invert->setObjectName(QStringLiteral("Command3") + suffix);
         invert->setAutoDefault(false);
-        connect(invert, &QPushButton::clicked, this, [this, i] { Command3_Click(i); });
+        connect(invert, &QPushButton::clicked, this, [this, i] { invertMix(i); });
         columns[i] = new QVBoxLayout;
         columns[i]->addLayout(grid, 1);
         columns[i]->addWidget(invert);
@@ -104,12 +104,12 @@ GradFrm::GradFrm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit
     outer->addSpacing(8);
     outer->addLayout(columns[1]);
 
-    connect(preview, &QPushButton::clicked, this, &GradFrm::Command1_Click);
-    connect(ok, &QPushButton::clicked, this, &GradFrm::Command2_Click);
+    connect(preview, &QPushButton::clicked, this, &GradFrm::previewGradient);
+    connect(ok, &QPushButton::clicked, this, &GradFrm::insertAndClose);
     m_lastText = m_text1->document()->toRawText();
-    connect(m_text1, &QTextEdit::textChanged, this, &GradFrm::Text1_Change);
+    connect(m_text1, &QTextEdit::textChanged, this, &GradFrm::sampleChanged);
 
-    PreviewGradient();
+    previewGradient();
     m_text1->setFocus();
 }
 
@@ -123,7 +123,7 @@ QString GradFrm::sampleText() const
     return plainOf(m_text1->document());
 }
 
-void GradFrm::Text1_Change()
+void GradFrm::sampleChanged()
 {
     // Formatting changes (the preview, the size below) are not changes of the text.
     const QString now = m_text1->document()->toRawText();
@@ -142,7 +142,7 @@ void GradFrm::Text1_Change()
     m_resizing = false;
 }
 
-void GradFrm::PreviewGradient()
+void GradFrm::previewGradient()
 {
     QTextDocument *doc = m_text1->document();
     const QString raw = doc->toRawText();
@@ -165,12 +165,7 @@ void GradFrm::PreviewGradient()
     m_text1->setTextCursor(caret);
 }
 
-void GradFrm::Command1_Click()
-{
-    PreviewGradient();
-}
-
-void GradFrm::Command2_Click()
+void GradFrm::insertAndClose()
 {
     const QString html = GradientHtml(sampleText(), colour(0), colour(1));
     if (!html.isEmpty())
@@ -178,12 +173,12 @@ void GradFrm::Command2_Click()
     accept();
 }
 
-void GradFrm::Command3_Click(int index)
+void GradFrm::invertMix(int index)
 {
     m_mixers[index]->invert();
 }
 
-void GradFrm::run(QWidget *parent, EditArea *edit)
+void GradFrm::run(EditArea *edit, QWidget *parent)
 {
     GradFrm dlg(edit, parent);
     dlg.exec();

@@ -15,7 +15,7 @@ public:
     explicit GradFrm(EditArea *edit, QWidget *parent = nullptr);
 
     // Modal; on OK the selection is replaced by the generated HTML.
-    static void run(QWidget *parent, EditArea *edit);
+    static void run(EditArea *edit, QWidget *parent);
 
     ChannelMixer *mixer(int index) const { return m_mixers[index]; }
     QTextEdit *sample() const { return m_text1; }
@@ -23,13 +23,12 @@ public:
     // The sample's text with each line break as "\n".
     QString sampleText() const;
 
-    void Command1_Click();          // "プレビュー"
-    void Command2_Click();          // "OK"
-    void Command3_Click(int index); // "反転"
-    void PreviewGradient();
+    void insertAndClose();          // "OK"
+    void invertMix(int index); // "反転"
+    void previewGradient();         // "プレビュー"
 
 private:
-    void Text1_Change();
+    void sampleChanged();
 
     EditArea *m_edit;
     ChannelMixer *m_mixers[2] = {};

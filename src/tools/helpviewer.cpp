@@ -23,11 +23,6 @@
 
 namespace {
 
-int twips(double t, double dotsPerInch)
-{
-    return Twips::toPixels(t, dotsPerInch);
-}
-
 #ifdef TARNELL_WEBENGINE
 bool isOutside(const QUrl &url)
 {
@@ -106,10 +101,10 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent, Qt::Window)
     m_back->setObjectName("Command2");
     m_back->setToolTip(QStringLiteral("前のページに戻る (Alt+←)"));
     // Designed size of the buttons; a larger font makes them grow, never clip.
-    const QSize design(twips(855, dx), twips(375, dy));
+    const QSize design(Twips::toPixels(855, dx), Twips::toPixels(375, dy));
     const QSize button = design.expandedTo(m_contents->sizeHint()).expandedTo(m_back->sizeHint());
     m_contents->setGeometry(QRect(QPoint(0, 0), button));
-    m_back->setGeometry(QRect(QPoint(twips(840, dx) + button.width() - design.width(), 0), button));
+    m_back->setGeometry(QRect(QPoint(Twips::toPixels(840, dx) + button.width() - design.width(), 0), button));
 
 #ifdef TARNELL_WEBENGINE
     auto *view = new QWebEngineView(this);
@@ -123,19 +118,19 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent, Qt::Window)
     m_browser = view;
 #endif
     m_browser->setObjectName("WebBrowser1");
-    m_browser->move(0, std::max(twips(420, dy), button.height() + twips(45, dy)));
+    m_browser->move(0, std::max(Twips::toPixels(420, dy), button.height() + Twips::toPixels(45, dy)));
 
-    connect(m_contents, &QPushButton::clicked, this, &HelpViewer::Command1_Click);
-    connect(m_back, &QPushButton::clicked, this, &HelpViewer::Command2_Click);
+    connect(m_contents, &QPushButton::clicked, this, &HelpViewer::showContents);
+    connect(m_back, &QPushButton::clicked, this, &HelpViewer::goBack);
     auto *back = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this);
-    connect(back, &QShortcut::activated, this, &HelpViewer::Command2_Click);
+    connect(back, &QShortcut::activated, this, &HelpViewer::goBack);
     auto *home = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Home), this);
-    connect(home, &QShortcut::activated, this, &HelpViewer::Command1_Click);
+    connect(home, &QShortcut::activated, this, &HelpViewer::showContents);
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, &QWidget::close);
 
     // The pages are written for a reading width: start at least that large, within the screen.
-    QSize size(std::max(twips(5835, dx), 820), std::max(twips(5100, dy), 680));
+    QSize size(std::max(Twips::toPixels(5835, dx), 820), std::max(Twips::toPixels(5100, dy), 680));
     if (const QScreen *screen = this->screen())
         size = size.boundedTo(screen->availableSize() * 0.9);
     resize(size);
@@ -163,12 +158,12 @@ QUrl HelpViewer::currentUrl() const
 #endif
 }
 
-void HelpViewer::Command1_Click()
+void HelpViewer::showContents()
 {
     navigate(QUrl::fromLocalFile(QFileInfo(startPage()).absoluteFilePath()));
 }
 
-void HelpViewer::Command2_Click()
+void HelpViewer::goBack()
 {
 #ifdef TARNELL_WEBENGINE
     static_cast<QWebEngineView *>(m_browser)->back();

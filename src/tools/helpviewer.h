@@ -20,8 +20,8 @@ public:
 
     ~HelpViewer() override;
 
-    void Command1_Click();  // "目次": the start page again
-    void Command2_Click();  // "戻る": one page back; nothing when there is none
+    void showContents();  // "目次": the start page again
+    void goBack();  // "戻る": one page back; nothing when there is none
     void navigate(const QUrl &url);
 
     QUrl currentUrl() const;

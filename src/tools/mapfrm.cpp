@@ -5,6 +5,7 @@
 #include "platform/pickers.h"
 #include "platform/prompts.h"
 #include "platform/shared.h"
+#include "platform/twips.h"
 
 #include <QColorDialog>
 #include <QFileInfo>
@@ -64,7 +65,7 @@ void MapFrm::setColorAsker(ColorAsker asker)
     g_colorAsker = std::move(asker);
 }
 
-void MapFrm::run(QWidget *parent, EditArea *edit)
+void MapFrm::run(EditArea *edit, QWidget *parent)
 {
     MapFrm dlg(edit, parent);
     dlg.exec();
@@ -132,7 +133,7 @@ MapFrm::MapFrm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit)
 
     // The design assumes a small system font: grow it until every caption fits and
     // a text box has room for a line of the current font.
-    double fx = 1.0 / 15, fy = 1.0 / 15;
+    double fx = Twips::DesignDpi / Twips::PerInch, fy = fx;
     for (const Fixed &f : fixed) {
         int need = 0;
         if (auto *l = qobject_cast<QLabel *>(f.w))
@@ -150,14 +151,12 @@ MapFrm::MapFrm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit)
     m_label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_label2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_souceTxt->setGeometry(qRound(SourceLeft * m_fx), qRound(SourceTop * m_fy), qRound(SourceWidth * m_fx),
-                            qRound(SourceHeight * m_fy));
-    m_picture1->setGeometry(qRound(PictureLeft * m_fx), qRound(PictureTop * m_fy), qRound(PictureWidth * m_fx),
-                            qRound(PictureHeight * m_fy));
+    m_souceTxt->setGeometry(px(SourceLeft), py(SourceTop), px(SourceWidth), py(SourceHeight));
+    m_picture1->setGeometry(px(PictureLeft), py(PictureTop), px(PictureWidth), py(PictureHeight));
 
     // Keep the fixed controls in view; the text and the picture take what is left.
-    setMinimumSize(qRound((7260 + 1380 + 60) * m_fx), qRound((2340 + 435 + 60) * m_fy));
-    resize(qRound(ClientWidth * m_fx), qRound(ClientHeight * m_fy));
+    setMinimumSize(px(7260 + 1380 + 60), py(2340 + 435 + 60));
+    resize(px(ClientWidth), py(ClientHeight));
 
     setTabOrder(m_pathTxt, m_command2);
     setTabOrder(m_command2, m_mapName);
@@ -171,21 +170,31 @@ MapFrm::MapFrm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit)
     setTabOrder(m_addPoly, m_command1);
     setTabOrder(m_command1, m_souceTxt);
 
-    connect(m_addRect, &QPushButton::clicked, this, &MapFrm::AddRect_Click);
-    connect(m_addCircle, &QPushButton::clicked, this, &MapFrm::AddCircle_Click);
-    connect(m_addPoly, &QPushButton::clicked, this, &MapFrm::AddPoly_Click);
-    connect(m_command1, &QPushButton::clicked, this, &MapFrm::Command1_Click);
-    connect(m_command2, &QPushButton::clicked, this, &MapFrm::Command2_Click);
-    connect(m_newSource, &QPushButton::clicked, this, &MapFrm::BuildMapSource);
-    connect(m_setColor, &QPushButton::clicked, this, &MapFrm::SetColor_Click);
-    connect(m_openPic, &QPushButton::clicked, this, &MapFrm::OpenPic_Click);
-    connect(m_picture1, &MapCanvas::mouseDown, this, &MapFrm::Picture1_MouseDown);
-    connect(m_picture1, &MapCanvas::mouseMoved, this, &MapFrm::Picture1_MouseMove);
+    connect(m_addRect, &QPushButton::clicked, this, &MapFrm::addRect);
+    connect(m_addCircle, &QPushButton::clicked, this, &MapFrm::addCircle);
+    connect(m_addPoly, &QPushButton::clicked, this, &MapFrm::addPoly);
+    connect(m_command1, &QPushButton::clicked, this, &MapFrm::insertAndClose);
+    connect(m_command2, &QPushButton::clicked, this, &MapFrm::pickPicturePath);
+    connect(m_newSource, &QPushButton::clicked, this, &MapFrm::buildMapSource);
+    connect(m_setColor, &QPushButton::clicked, this, &MapFrm::pickLineColour);
+    connect(m_openPic, &QPushButton::clicked, this, &MapFrm::openPicture);
+    connect(m_picture1, &MapCanvas::mouseDown, this, &MapFrm::pressOnPicture);
+    connect(m_picture1, &MapCanvas::mouseMoved, this, &MapFrm::moveOnPicture);
+}
+
+int MapFrm::px(double twips) const
+{
+    return Twips::toPixels(twips, m_fx * Twips::PerInch);
+}
+
+int MapFrm::py(double twips) const
+{
+    return Twips::toPixels(twips, m_fy * Twips::PerInch);
 }
 
 void MapFrm::placeFixed(QWidget *w, int x, int y, int width, int height)
 {
-    w->setGeometry(qRound(x * m_fx), qRound(y * m_fy), qRound(width * m_fx), qRound(height * m_fy));
+    w->setGeometry(px(x), py(y), px(width), py(height));
 }
 
 void MapFrm::stretchToEdges()
@@ -205,7 +214,7 @@ void MapFrm::resizeEvent(QResizeEvent *e)
     stretchToEdges();
 }
 
-void MapFrm::EnableShapeButtons(bool enabled)
+void MapFrm::enableShapeButtons(bool enabled)
 {
     m_addRect->setEnabled(enabled);
     m_addCircle->setEnabled(enabled);
@@ -215,20 +224,20 @@ void MapFrm::EnableShapeButtons(bool enabled)
 void MapFrm::beginShape(ImageMap::Drawing::Mode mode)
 {
     m_drawing.begin(mode);
-    EnableShapeButtons(false);
+    enableShapeButtons(false);
 }
 
-void MapFrm::AddRect_Click()
+void MapFrm::addRect()
 {
     beginShape(ImageMap::Drawing::Rect);
 }
 
-void MapFrm::AddCircle_Click()
+void MapFrm::addCircle()
 {
     beginShape(ImageMap::Drawing::Circle);
 }
 
-void MapFrm::AddPoly_Click()
+void MapFrm::addPoly()
 {
     beginShape(ImageMap::Drawing::Polygon);
 }
@@ -242,7 +251,7 @@ QString MapFrm::askLink()
     return Shared::PickedPath;
 }
 
-void MapFrm::Picture1_MouseDown(QPointF pos)
+void MapFrm::pressOnPicture(QPointF pos)
 {
     using Ev = ImageMap::Drawing::Event;
     const ImageMap::Drawing::Mode mode = m_drawing.mode();
@@ -256,15 +265,15 @@ void MapFrm::Picture1_MouseDown(QPointF pos)
         break;
     case Ev::Finished:
         if (mode == ImageMap::Drawing::Polygon) {
-            EnableShapeButtons(true);
+            enableShapeButtons(true);
             m_picture1->clearTransient();
             m_picture1->drawPersistent(step.outline);
             m_drawing.complete(askLink());
-            BuildMapSource();
+            buildMapSource();
         } else {
             m_drawing.complete(askLink());
-            BuildMapSource();
-            EnableShapeButtons(true);
+            buildMapSource();
+            enableShapeButtons(true);
             m_picture1->clearTransient();
             m_picture1->drawPersistent(step.outline);
         }
@@ -272,7 +281,7 @@ void MapFrm::Picture1_MouseDown(QPointF pos)
     }
 }
 
-void MapFrm::Picture1_MouseMove(QPointF pos)
+void MapFrm::moveOnPicture(QPointF pos)
 {
     if (!m_drawing.started() || m_drawing.awaitingLink())
         return;
@@ -280,27 +289,27 @@ void MapFrm::Picture1_MouseMove(QPointF pos)
     m_picture1->drawTransient(m_drawing.rubberBand(pos));
 }
 
-void MapFrm::BuildMapSource()
+void MapFrm::buildMapSource()
 {
     m_souceTxt->setPlainText(ImageMap::buildMapSource(m_pathTxt->text(), m_mapName->text(),
                                                       m_drawing.areaText(), m_defaultTxt->text()));
 }
 
-void MapFrm::Command1_Click()
+void MapFrm::insertAndClose()
 {
     if (m_edit)
         m_edit->insert(m_souceTxt->toPlainText());
     accept();
 }
 
-void MapFrm::Command2_Click()
+void MapFrm::pickPicturePath()
 {
     Shared::PickedPath.clear();
     Pickers::run(Pickers::path, this);
     m_pathTxt->setText(Shared::PickedPath);
 }
 
-void MapFrm::SetColor_Click()
+void MapFrm::pickLineColour()
 {
     const QColor initial = m_picture1->drawColor();
     const QColor chosen = g_colorAsker ? g_colorAsker(this, initial)
@@ -309,7 +318,7 @@ void MapFrm::SetColor_Click()
         m_picture1->setDrawColor(chosen);
 }
 
-void MapFrm::OpenPic_Click()
+void MapFrm::openPicture()
 {
     QString folder = m_pictureFolder;
     if (folder.isEmpty() && !Shared::DocumentPath.isEmpty())

@@ -18,7 +18,7 @@ class MapFrm : public QDialog {
     Q_OBJECT
 public:
     // Opens the editor modally; OK replaces the selection of edit with the source.
-    static void run(QWidget *parent, EditArea *edit);
+    static void run(EditArea *edit, QWidget *parent);
 
     explicit MapFrm(EditArea *edit, QWidget *parent = nullptr);
 
@@ -28,17 +28,17 @@ public:
     static void setColorAsker(ColorAsker asker);
 
     // Handlers.
-    void AddRect_Click();
-    void AddCircle_Click();
-    void AddPoly_Click();
-    void Picture1_MouseDown(QPointF pos);
-    void Picture1_MouseMove(QPointF pos);
-    void BuildMapSource();
-    void EnableShapeButtons(bool enabled);
-    void Command1_Click();
-    void Command2_Click();
-    void SetColor_Click();
-    void OpenPic_Click();
+    void addRect();
+    void addCircle();
+    void addPoly();
+    void pressOnPicture(QPointF pos);
+    void moveOnPicture(QPointF pos);
+    void buildMapSource();
+    void enableShapeButtons(bool enabled);
+    void insertAndClose();
+    void pickPicturePath();
+    void pickLineColour();
+    void openPicture();
 
     const ImageMap::Drawing &drawing() const { return m_drawing; }
     // Layout scale: pixels per twip.
@@ -54,6 +54,9 @@ protected:
 private:
     void beginShape(ImageMap::Drawing::Mode mode);
     QString askLink();
+    // Twips of the design in pixels at the layout scale.
+    int px(double twips) const;
+    int py(double twips) const;
     void placeFixed(QWidget *w, int x, int y, int width, int height);
     void stretchToEdges();
 

@@ -52,7 +52,7 @@ PathFrm::PathFrm(QWidget *parent) : QDialog(parent)
     }
     m_path = QStringLiteral("default/default.gif");
     setCaptionText(m_command2, m_path);
-    ApplyPathMode();
+    applyPathMode();
 
     // Handlers are connected only now, so that opening composes nothing.
     for (int i = 1; i <= 5; ++i) {
@@ -66,14 +66,14 @@ PathFrm::PathFrm(QWidget *parent) : QDialog(parent)
     for (int i = 0; i < 3; ++i) {
         connect(m_filterOption[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on)
-                Option6_Click(i);
+                chooseFilter(i);
         });
     }
-    connect(m_file1, &QListWidget::currentRowChanged, this, [this] { File1_Click(); });
-    connect(m_file1, &QListWidget::itemDoubleClicked, this, [this] { File1_DblClick(); });
-    connect(m_check1, &QCheckBox::clicked, this, &PathFrm::Check1_Click);
-    connect(m_command2, &QPushButton::clicked, this, &PathFrm::Command2_Click);
-    connect(m_cancel, &QPushButton::clicked, this, &PathFrm::Cancel_Click);
+    connect(m_file1, &QListWidget::currentRowChanged, this, [this] { showChosenFile(); });
+    connect(m_file1, &QListWidget::itemDoubleClicked, this, [this] { takeChosenFile(); });
+    connect(m_check1, &QCheckBox::clicked, this, &PathFrm::togglePreview);
+    connect(m_command2, &QPushButton::clicked, this, &PathFrm::acceptPath);
+    connect(m_cancel, &QPushButton::clicked, this, &PathFrm::cancel);
 }
 
 void PathFrm::buildControls()
@@ -256,20 +256,20 @@ PathLogic::Texts PathFrm::texts() const
     return t;
 }
 
-QString PathFrm::ComposePath()
+QString PathFrm::composePath()
 {
     const QString path = PathLogic::composePath(mode(), texts());
-    ApplyPathMode();
+    applyPathMode();
     return path;
 }
 
 void PathFrm::recompose()
 {
-    m_path = ComposePath();
+    m_path = composePath();
     setCaptionText(m_command2, m_path);
 }
 
-void PathFrm::ApplyPathMode()
+void PathFrm::applyPathMode()
 {
     const Mode m = mode();
     const auto enabled = PathLogic::enabledTexts(m);
@@ -286,7 +286,7 @@ void PathFrm::ApplyPathMode()
         return;
     }
     m_file1->setEnabled(true);
-    File1_Click();
+    showChosenFile();
 }
 
 bool PathFrm::fillList(const QString &folder)
@@ -328,7 +328,7 @@ QString PathFrm::selectedFile() const
     return item && m_file1->currentRow() >= 0 ? item->text() : QString();
 }
 
-void PathFrm::File1_Click()
+void PathFrm::showChosenFile()
 {
     const QString name = selectedFile();
     if (name.isEmpty())
@@ -339,34 +339,34 @@ void PathFrm::File1_Click()
         showPreview(full);
 }
 
-void PathFrm::File1_DblClick()
+void PathFrm::takeChosenFile()
 {
     const QString name = selectedFile();
     if (!name.isEmpty())
         m_text[PathLogic::fileNameBox(mode())]->setText(name);
 }
 
-void PathFrm::Check1_Click()
+void PathFrm::togglePreview()
 {
     if (m_check1->isChecked())
-        File1_Click();
+        showChosenFile();
     else
         hidePreview();
 }
 
-void PathFrm::Option6_Click(int index)
+void PathFrm::chooseFilter(int index)
 {
     m_filter = index;
     recompose();
 }
 
-void PathFrm::Command2_Click()
+void PathFrm::acceptPath()
 {
     Shared::PickedPath = m_path;
     accept();
 }
 
-void PathFrm::Cancel_Click()
+void PathFrm::cancel()
 {
     reject();
 }
@@ -473,7 +473,7 @@ bool PathFrm::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_file1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            File1_DblClick();
+            takeChosenFile();
             return true;
         }
     }

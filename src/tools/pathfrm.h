@@ -32,16 +32,16 @@ public:
     QString path() const { return m_path; }
 
     // Builds the path of the chosen mode, then re-points the file list.
-    QString ComposePath();
+    QString composePath();
     // Enables the text boxes of the chosen mode and points the file list at its folder.
-    void ApplyPathMode();
+    void applyPathMode();
 
-    void File1_Click();
-    void File1_DblClick();
-    void Check1_Click();
-    void Option6_Click(int index);
-    void Command2_Click();
-    void Cancel_Click();
+    void showChosenFile();
+    void takeChosenFile();
+    void togglePreview();
+    void chooseFilter(int index);
+    void acceptPath();
+    void cancel();
 
 public slots:
     void reject() override;  // the close box and Esc answer like Cancel

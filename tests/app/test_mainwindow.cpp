@@ -120,7 +120,7 @@ private slots:
         QCOMPARE(w->findChild<QPushButton *>("Command25(0)")->text(), QString("?"));
         QCOMPARE(Shared::UndoMode, 1);
         // The untitled start writes the base snapshot.
-        QCOMPARE(ReadTextFile(folders->program + "/modo0.tmp"), w->edit()->text());
+        QCOMPARE(readTextFile(folders->program + "/modo0.tmp").text, w->edit()->text());
         QVERIFY(!w->isModified());
         QCOMPARE(w->findChild<QTabWidget *>("SSTab2")->tabText(0), QString("編集(&H)"));
         QCOMPARE(w->findChild<QTabWidget *>("SSTab2")->tabText(1), QString("確認(&K)"));
@@ -357,7 +357,7 @@ private slots:
         w->edit()->setText("changed");
         answers.push("open", pages[0]);
         answers.push("ask", QString::number(QMessageBox::No));
-        w->FileOpen_Click();
+        w->openDocument();
         QCOMPARE(answers.asked.first().left(5), QString("open:"));
         QCOMPARE(answers.asked.at(1), QString("ask:内容が変更されています。上書き保存しますか？"));
         QCOMPARE(w->edit()->text(), QString("page 0"));
@@ -365,7 +365,7 @@ private slots:
 
         for (int i = 1; i < 6; ++i) {
             answers.push("open", pages[i]);
-            w->FileOpen_Click();
+            w->openDocument();
         }
         QCOMPARE(w->recentFiles().count(), 5);
         QCOMPARE(w->recentFiles().paths().first(), pages[5]);
@@ -373,7 +373,7 @@ private slots:
         QCOMPARE(w->findChild<QAction *>("fileSaikin(1)")->text(), pages[5]);
 
         // Opening a listed file again moves it to the top; the caption shows the full path.
-        w->fileSaikin_Click(3);
+        w->openRecent(3);
         QCOMPARE(w->recentFiles().paths().first(), pages[3]);
         QCOMPARE(w->recentFiles().count(), 5);
         QCOMPARE(w->windowTitle(), pages[3] + "-Tarnell for NOTE");
@@ -382,14 +382,14 @@ private slots:
         // Save writes the text with the file's own line ends.
         w->edit()->setText("line1\nline2");
         QVERIFY(w->isModified());
-        QVERIFY(w->fileSa_Click());
+        QVERIFY(w->save());
         QCOMPARE(readBytes(pages[3]), QByteArray("line1\r\nline2\r\n"));
         QVERIFY(!w->isModified());
 
         // Save As to a new name.
         const QString other = folders->path("Other.HTM");
         answers.push("save", other);
-        QVERIFY(w->FileName_Click());
+        QVERIFY(w->saveAs());
         QCOMPARE(w->windowTitle(), QString("Other.HTM-Tarnell for NOTE"));
         QCOMPARE(Shared::DocumentPath, other);
         QCOMPARE(w->recentFiles().paths().first(), other);
@@ -408,31 +408,31 @@ private slots:
         const QString page = folders->path("a.htm");
         writeBytes(page, "one\r\n");
         answers.push("open", page);
-        w->FileOpen_Click();
+        w->openDocument();
 
         // Not modified: New asks nothing.
-        w->FileNew_Click();
+        w->newDocument();
         QVERIFY(!answers.asked.join("|").contains("ask:"));
         QCOMPARE(w->windowTitle(), QString("無題-Tarnell for NOTE"));
 
         answers.push("open", page);
-        w->FileOpen_Click();
+        w->openDocument();
         w->edit()->setText("two");
         // Cancel keeps the text (the preview file is already gone).
         writeBytes(w->previewPath(), "x");
         answers.push("ask", QString::number(QMessageBox::Cancel));
-        w->FileNew_Click();
+        w->newDocument();
         QCOMPARE(w->edit()->text(), QString("two"));
         QVERIFY(!QFile::exists(w->previewPath()));
         // Yes saves, then goes on.
         answers.push("ask", QString::number(QMessageBox::Yes));
-        w->FileNew_Click();
+        w->newDocument();
         QCOMPARE(readBytes(page), QByteArray("two\r\n"));
         QCOMPARE(w->windowTitle(), QString("無題-Tarnell for NOTE"));
         // No discards.
         w->edit()->setText("three");
         answers.push("ask", QString::number(QMessageBox::No));
-        w->FileNew_Click();
+        w->newDocument();
         QCOMPARE(w->edit()->text(), QString("<html>\n<body>\n</body>\n</html>"));
         QCOMPARE(readBytes(page), QByteArray("two\r\n"));
     }
@@ -443,7 +443,7 @@ private slots:
         w->edit()->setText("precious");
         answers.push("ask", QString::number(QMessageBox::Yes));
         answers.push("save", "");  // the Save As dialog is cancelled
-        w->FileNew_Click();
+        w->newDocument();
         QCOMPARE(w->edit()->text(), QString("precious"));
         // Closing the window likewise stays open.
         answers.push("ask", QString::number(QMessageBox::Yes));
@@ -453,7 +453,7 @@ private slots:
         // Save on an untitled document is Save As; the template stays untouched.
         const QByteArray templ = readBytes(folders->program + "/tmp.htm");
         answers.push("save", folders->path("new.htm"));
-        QVERIFY(w->fileSa_Click());
+        QVERIFY(w->save());
         QCOMPARE(readBytes(folders->path("new.htm")), QByteArray("precious\r\n"));
         QCOMPARE(readBytes(folders->program + "/tmp.htm"), templ);
     }
@@ -464,12 +464,12 @@ private slots:
         const QString page = folders->path("page.htm");
         writeBytes(page, "old\r\n");
         answers.push("open", page);
-        w->FileOpen_Click();
+        w->openDocument();
         w->edit()->setText(QString(5000, QChar('n')));
         {
             // A disk that fills up half-way through the write.
             DiskLimit limit(100);
-            QVERIFY(!w->fileSa_Click());
+            QVERIFY(!w->save());
         }
         QVERIFY(answers.asked.last().startsWith("error:"));
         QVERIFY(answers.asked.last().contains(page));
@@ -480,10 +480,10 @@ private slots:
         answers.push("ask", QString::number(QMessageBox::Yes));
         {
             DiskLimit limit(100);
-            w->FileNew_Click();
+            w->newDocument();
         }
         QCOMPARE(w->edit()->text(), QString(5000, QChar('n')));
-        QVERIFY(w->fileSa_Click());
+        QVERIFY(w->save());
         QCOMPARE(readBytes(page).size(), 5002);
     }
 
@@ -494,23 +494,23 @@ private slots:
         const QByteArray sjis = QByteArray("<meta charset=\"Shift_JIS\">\r\n") + "\x83\x65\x83\x58\x83\x67\xb1\xb2\r\n";
         writeBytes(page, sjis);
         answers.push("open", page);
-        w->FileOpen_Click();
+        w->openDocument();
         QCOMPARE(w->documentFormat().encoding, QByteArray("Shift_JIS"));
         QVERIFY(w->edit()->text().endsWith("テストｱｲ"));
         QVERIFY(!w->isModified());
-        QVERIFY(w->fileSa_Click());
+        QVERIFY(w->save());
         QCOMPARE(readBytes(page), sjis);  // byte for byte
 
         // An emoji cannot be written in Shift_JIS: cancelling the question writes nothing.
         w->edit()->setSelStart(w->edit()->textLength());
         w->edit()->insert(QString::fromUtf8("\xF0\x9F\x98\x80"));
         answers.push("confirm", "0");
-        QVERIFY(!w->fileSa_Click());
+        QVERIFY(!w->save());
         QVERIFY(answers.asked.last().startsWith("confirm:"));
         QCOMPARE(readBytes(page), sjis);
         // Accepting saves as UTF-8 with the page's charset rewritten.
         answers.push("confirm", "1");
-        QVERIFY(w->fileSa_Click());
+        QVERIFY(w->save());
         const QByteArray saved = readBytes(page);
         QVERIFY(!saved.contains('?'));
         QVERIFY(saved.contains("charset=\"UTF-8\""));
@@ -525,7 +525,7 @@ private slots:
         w->edit()->setText("mine");
         answers.push("open", folders->dir.path());  // a folder, not a file
         answers.push("ask", QString::number(QMessageBox::No));
-        w->FileOpen_Click();
+        w->openDocument();
         QVERIFY(answers.asked.last().startsWith("error:"));
         QCOMPARE(w->edit()->text(), QString("mine"));
         QCOMPARE(w->recentFiles().count(), 0);

@@ -139,7 +139,7 @@ private slots:
         });
         std::unique_ptr<QTextDocument> doc(Printing::documentToPrint(w->edit()));
         QCOMPARE(doc->toPlainText(), QString("second line"));
-        w->PrintText_Click();
+        w->printText();
         QVERIFY(offeredSelection);
         QVERIFY(QFileInfo(pdf).size() > 0);
         const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
@@ -159,7 +159,7 @@ private slots:
         // A cancelled dialog prints nothing.
         QFile::remove(pdf);
         Printing::setChooser([](QPrinter &) { return false; });
-        w->PrintText_Click();
+        w->printText();
         QVERIFY(!QFile::exists(pdf));
     }
 
@@ -174,11 +174,11 @@ private slots:
             w->refreshEditMenu();
             QVERIFY(w->action("Modosu")->isEnabled());
             QVERIFY(!w->action("ModoYarinao")->isEnabled());
-            w->Modosu_Click();
+            w->undo();
             QCOMPARE(w->edit()->text(), QString("A") + before);
             w->refreshEditMenu();
             QVERIFY(w->action("ModoYarinao")->isEnabled());
-            w->ModoYarinao_Click();
+            w->redo();
             QCOMPARE(w->edit()->text(), QString("AB") + before);
             Prompts::setAnswerer([](const QString &, const QString &) { return QString::number(QMessageBox::No); });
             QVERIFY(w->shutDown());
@@ -218,7 +218,7 @@ private slots:
     void displayFormattingTakesNoSnapshotAndALoadTakesOne()
     {
         auto w = start();
-        const QString base = ReadTextFile(folders->program + "/modo0.tmp");
+        const QString base = readTextFile(folders->program + "/modo0.tmp").text;
         w->edit()->select(0, 3);
         w->edit()->setSelectionColor(Qt::blue);
         QVERIFY(!QFile::exists(folders->program + "/modo1.tmp"));
@@ -230,10 +230,10 @@ private slots:
         Prompts::setAnswerer([&](const QString &kind, const QString &) {
             return kind == "open" ? folders->path("o.htm") : QString::number(QMessageBox::No);
         });
-        w->FileOpen_Click();
+        w->openDocument();
         QCOMPARE(w->edit()->text(), QString("other"));
-        QCOMPARE(ReadTextFile(folders->program + "/modo1.tmp"), base);
-        w->Modosu_Click();  // back to the previous document's text
+        QCOMPARE(readTextFile(folders->program + "/modo1.tmp").text, base);
+        w->undo();  // back to the previous document's text
         QCOMPARE(w->edit()->text(), base);
     }
 
@@ -256,7 +256,7 @@ private slots:
             dlg.findChild<QSpinBox *>("UpDown1")->setValue(9);
             dlg.findChild<QCheckBox *>("Check1")->setChecked(true);
             dlg.findChild<QRadioButton *>("Option3")->setChecked(true);
-            dlg.Command1_Click();
+            dlg.applyAndClose();
         }
         QCOMPARE(w->edit()->font().pointSizeF(), 9.0);
         QVERIFY(w->edit()->font().bold());
@@ -264,7 +264,7 @@ private slots:
         {
             OptionsDialog dlg(w->edit());
             dlg.findChild<QRadioButton *>("Option1")->setChecked(true);
-            dlg.Command2_Click();  // cancel changes nothing
+            dlg.findChild<QPushButton *>("Command2")->click();  // cancel changes nothing
         }
         QCOMPARE(Shared::UndoMode, 2);
         {

@@ -232,7 +232,7 @@ void TestSplashAbout::aboutSlideNearBottom()
     QPointer<AboutBox> box = AboutBox::showAbout(nullptr);
     const QRect screen = box->screen()->geometry();
     box->move(0, screen.y() + screen.height() + 10);
-    box->Label2_Click();
+    box->slideAway();
     flushDeletes();
     QVERIFY(box.isNull());
 }

@@ -78,7 +78,7 @@ void TestPathDialogs::framesetText()
 void TestPathDialogs::framefrmControls()
 {
     Editor e;
-    framefrm dlg(nullptr, &e.edit);
+    FrameFrm dlg(&e.edit);
     QCOMPARE(dlg.objectName(), QString("framefrm"));
     QCOMPARE(dlg.windowTitle(), QString("<frame>"));
     QVERIFY(child<QRadioButton>(&dlg, "Option1")->isChecked());
@@ -101,7 +101,7 @@ void TestPathDialogs::framefrmControls()
 void TestPathDialogs::framefrmNothingChanged()
 {
     Editor e;
-    framefrm dlg(nullptr, &e.edit);
+    FrameFrm dlg(&e.edit);
     clickOk(&dlg);
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QCOMPARE(e.edit.text(),
@@ -111,7 +111,7 @@ void TestPathDialogs::framefrmNothingChanged()
 void TestPathDialogs::framefrmEverything()
 {
     Editor e;
-    framefrm dlg(nullptr, &e.edit);
+    FrameFrm dlg(&e.edit);
     child<QRadioButton>(&dlg, "Option2")->click();
     child<QCheckBox>(&dlg, "Check1")->click();
     child<QLineEdit>(&dlg, "Text1(0)")->setText("200");
@@ -134,7 +134,7 @@ void TestPathDialogs::framefrmEverything()
 void TestPathDialogs::framefrmOneFrameTakesTheRest()
 {
     Editor e;
-    framefrm dlg(nullptr, &e.edit);
+    FrameFrm dlg(&e.edit);
     child<QCheckBox>(&dlg, "Check1")->click();
     child<QRadioButton>(&dlg, "Option5(0)")->click();
     child<QRadioButton>(&dlg, "Option5(1)")->click();
@@ -150,7 +150,7 @@ void TestPathDialogs::framefrmOneFrameTakesTheRest()
 void TestPathDialogs::imgFormControls()
 {
     Editor e;
-    imgForm dlg(nullptr, &e.edit);
+    ImgFrm dlg(&e.edit);
     QCOMPARE(dlg.objectName(), QString("imgForm"));
     QCOMPARE(dlg.windowTitle(), QString("<img>"));
     auto *list = child<QListWidget>(&dlg, "lstAlign");
@@ -165,7 +165,7 @@ void TestPathDialogs::imgFormControls()
 void TestPathDialogs::imgFormNothingChecked()
 {
     Editor e;
-    imgForm dlg(nullptr, &e.edit);
+    ImgFrm dlg(&e.edit);
     child<QLineEdit>(&dlg, "txtWidth")->setText("32");  // typed but not checked
     clickOk(&dlg);
     QCOMPARE(e.edit.text(), QString("[<img src=\"\">]"));
@@ -174,7 +174,7 @@ void TestPathDialogs::imgFormNothingChecked()
 void TestPathDialogs::imgFormEverythingChecked()
 {
     Editor e;
-    imgForm dlg(nullptr, &e.edit);
+    ImgFrm dlg(&e.edit);
     child<QLineEdit>(&dlg, "txtSrc")->setText("img/a.gif");
     for (const char *check : {"chkAlign", "chkAlt", "chkWidth", "chkHeight", "chkBorder", "chkHspace", "chkVspace",
                               "chkLowsrc"})
@@ -195,7 +195,7 @@ void TestPathDialogs::imgFormEverythingChecked()
 void TestPathDialogs::iframeNothingChecked()
 {
     Editor e;
-    frmIframe dlg(nullptr, &e.edit);
+    IframeFrm dlg(&e.edit);
     QCOMPARE(dlg.objectName(), QString("frmIframe"));
     QCOMPARE(dlg.windowTitle(), QString("フローティングフレーム"));
     auto *list = child<QListWidget>(&dlg, "lstAlign");
@@ -212,7 +212,7 @@ void TestPathDialogs::iframeNothingChecked()
 void TestPathDialogs::iframeEverythingChecked()
 {
     Editor e;
-    frmIframe dlg(nullptr, &e.edit);
+    IframeFrm dlg(&e.edit);
     child<QLineEdit>(&dlg, "txtSrc")->setText("sub.htm");
     child<QLineEdit>(&dlg, "txtName")->setText("main");
     child<QCheckBox>(&dlg, "chkAlign")->click();
@@ -226,16 +226,16 @@ void TestPathDialogs::browseButtons()
     Editor e;
     {
         FakePicker picker("img/a.gif");
-        imgForm img(nullptr, &e.edit);
+        ImgFrm img(&e.edit);
         QTest::mouseClick(child<QPushButton>(&img, "Command2"), Qt::LeftButton);
         QCOMPARE(picker.runs, 1);
         QCOMPARE(child<QLineEdit>(&img, "txtSrc")->text(), QString("img/a.gif"));
 
-        frmIframe iframe(nullptr, &e.edit);
+        IframeFrm iframe(&e.edit);
         QTest::mouseClick(child<QPushButton>(&iframe, "Command2"), Qt::LeftButton);
         QCOMPARE(child<QLineEdit>(&iframe, "txtSrc")->text(), QString("img/a.gif"));
 
-        framefrm frames(nullptr, &e.edit);
+        FrameFrm frames(&e.edit);
         QTest::mouseClick(child<QPushButton>(&frames, "Command2(1)"), Qt::LeftButton);
         QCOMPARE(child<QLineEdit>(&frames, "Text2(1)")->text(), QString("img/a.gif"));
         QVERIFY(child<QLineEdit>(&frames, "Text2(0)")->text().isEmpty());
@@ -243,7 +243,7 @@ void TestPathDialogs::browseButtons()
     {
         // A cancelled picker leaves what was typed.
         FakePicker picker("");
-        imgForm img(nullptr, &e.edit);
+        ImgFrm img(&e.edit);
         child<QLineEdit>(&img, "txtSrc")->setText("typed.gif");
         QTest::mouseClick(child<QPushButton>(&img, "Command2"), Qt::LeftButton);
         QCOMPARE(picker.runs, 1);
@@ -255,17 +255,17 @@ void TestPathDialogs::closingInsertsNothing()
 {
     Editor e;
     {
-        framefrm frames(nullptr, &e.edit);
+        FrameFrm frames(&e.edit);
         frames.show();
         frames.close();
     }
     {
-        imgForm img(nullptr, &e.edit);
+        ImgFrm img(&e.edit);
         img.show();
         img.close();
     }
     {
-        frmIframe iframe(nullptr, &e.edit);
+        IframeFrm iframe(&e.edit);
         iframe.show();
         iframe.close();
     }

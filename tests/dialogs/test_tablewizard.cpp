@@ -17,6 +17,7 @@
 #include "dialogs/tablewizard.h"
 #include "platform/editarea.h"
 #include "platform/shared.h"
+#include "platform/twips.h"
 #include "testutil.h"
 
 Q_DECLARE_METATYPE(CellState)
@@ -125,7 +126,7 @@ private slots:
         QCOMPARE(gridCellTwips(4, 3, 1, 2), QRectF(1620, 1500, 1480, 580));
         QCOMPARE(gridCellTwips(1, 1, 0, 0), QRectF(120, 300, 5980, 1780));
         // Cells never overlap and stay inside the 6000 × 1800 area, for every size.
-        const QRect area(twipsToPixels(120), twipsToPixels(300), twipsToPixels(6000), twipsToPixels(1800));
+        const QRect area(Twips::toPixels(120), Twips::toPixels(300), Twips::toPixels(6000), Twips::toPixels(1800));
         for (int cols = 1; cols <= MaxTableSize; ++cols) {
             for (int rows = 1; rows <= MaxTableSize; ++rows) {
                 for (int c = 0; c < cols; ++c) {
@@ -149,7 +150,7 @@ private slots:
     // a row, Left and Up take one away, and the label follows.
     void sizeByKeyboard()
     {
-        Wiz1frm w(nullptr, nullptr);
+        Wiz1Frm w(nullptr);
         QCOMPARE(w.windowTitle(), "テーブルウィザート");
         auto *columns = child<QScrollBar>(&w, "HScroll1");
         auto *rows = child<QScrollBar>(&w, "VScroll1");
@@ -173,7 +174,7 @@ private slots:
     void gridOnLoad()
     {
         setTable(4, 3);
-        Wiz3frm w(nullptr, nullptr);
+        Wiz3Frm w(nullptr);
         w.show();
         QCOMPARE(w.windowTitle(), "テーブルウィザート");
         QCOMPARE(child<QGroupBox>(&w, "Frame1")->title(), "選択セル(1,1)");
@@ -195,8 +196,8 @@ private slots:
         QCOMPARE(child<QListWidget>(&w, "lstAlign")->currentRow(), 0);
         QCOMPARE(child<QListWidget>(&w, "lstValign")->currentRow(), 0);
         // The grid area fits above the panel.
-        QVERIFY(w.width() >= twipsToPixels(6120));
-        QVERIFY(child<QGroupBox>(&w, "Frame1")->geometry().top() >= twipsToPixels(2100));
+        QVERIFY(w.width() >= Twips::toPixels(6120));
+        QVERIFY(child<QGroupBox>(&w, "Frame1")->geometry().top() >= Twips::toPixels(2100));
     }
 
     // Step 3 opened with sizes outside 1..10 keeps to the grid it has.
@@ -204,7 +205,7 @@ private slots:
     {
         setTable(0, 12);
         EditArea edit;
-        Wiz3frm w(nullptr, &edit);
+        Wiz3Frm w(&edit);
         w.show();
         int visible = 0;
         for (QLabel *l : w.findChildren<QLabel *>())
@@ -218,7 +219,7 @@ private slots:
     void clickingCells()
     {
         setTable(4, 3);
-        Wiz3frm w(nullptr, nullptr);
+        Wiz3Frm w(nullptr);
         w.show();
         click(&w, lbl(12));  // third column, second row
         QCOMPARE(child<QGroupBox>(&w, "Frame1")->title(), "選択セル(3,2)");
@@ -228,7 +229,7 @@ private slots:
         QCOMPARE(labelColor(&w, 0), QColor(Qt::white));
         QCOMPARE(labelColor(&w, 23), QColor(Qt::white));
         // A label outside the chosen size does nothing.
-        w.SelLbl_Click(4);
+        w.selectCell(4);
         QCOMPARE(w.currentColumn(), 2);
         // Arrow keys move along the grid and stop at its edges.
         QTest::keyClick(child<QWidget>(&w, lbl(12)), Qt::Key_Right);
@@ -242,7 +243,7 @@ private slots:
     void settingsKeptPerCell()
     {
         setTable(2, 1);
-        Wiz3frm w(nullptr, nullptr);
+        Wiz3Frm w(nullptr);
         w.show();
         child<QRadioButton>(&w, "sel2")->setChecked(true);
         child<QCheckBox>(&w, "chkAlign")->setChecked(true);
@@ -274,7 +275,7 @@ private slots:
         edit.setText("前[選択]後");
         edit.select(1, 4);
         QSignalSpy changes(&edit, &EditArea::textEdited);
-        Wiz3frm w(nullptr, &edit);
+        Wiz3Frm w(&edit);
         w.show();
         // The first cell's lists start with their first item: align checked means "left".
         child<QCheckBox>(&w, "chkAlign")->setChecked(true);
@@ -316,7 +317,7 @@ private slots:
             sawAll = true;
             click(w3, "Command1");
         });
-        Wiz1frm::run(nullptr, &edit);
+        Wiz1Frm::run(&edit, nullptr);
         QVERIFY(sawAll);
         QCOMPARE(size, "1,1");
         QCOMPARE(edit.text(), "x" + OneByOne + "y");
@@ -354,7 +355,7 @@ private slots:
             });
             click(w1, "Command1");
         });
-        Wiz1frm::run(nullptr, &edit);
+        Wiz1Frm::run(&edit, nullptr);
         QCOMPARE(size, "4,3");
         QVERIFY(step1Hidden);
         QVERIFY(step2Hidden);
@@ -397,7 +398,7 @@ private slots:
             whenShown("Wiz2frm", visit(2));
         if (step >= 3)
             whenShown("Wiz3frm", visit(3));
-        Wiz1frm::run(nullptr, &edit);
+        Wiz1Frm::run(&edit, nullptr);
         QCOMPARE(reached, step);
         QCOMPARE(edit.text(), "keep");
         QCOMPARE(changes.count(), 0);

@@ -18,17 +18,17 @@
 
 namespace {
 
-using Opener = std::function<void(QWidget *, EditArea *)>;
+using Opener = std::function<void(EditArea *, QWidget *)>;
 
 std::unique_ptr<QDialog> make(const QString &name, EditArea *edit)
 {
     if (name == "hrfrm")
-        return std::make_unique<hrfrm>(nullptr, edit);
+        return std::make_unique<HrFrm>(nullptr, edit);
     if (name == "Marqueefrm")
-        return std::make_unique<Marqueefrm>(nullptr, edit);
+        return std::make_unique<MarqueeFrm>(nullptr, edit);
     if (name == "hyoufrm")
-        return std::make_unique<hyoufrm>(nullptr, edit);
-    return std::make_unique<tdfrm>(nullptr, edit);
+        return std::make_unique<HyouFrm>(nullptr, edit);
+    return std::make_unique<TdFrm>(nullptr, edit);
 }
 
 // What the user does, one step an entry: "Check1" checks (or selects an option button),
@@ -68,14 +68,14 @@ private slots:
     void designState()
     {
         EditArea edit;
-        hrfrm hr(nullptr, &edit);
+        HrFrm hr(&edit);
         QVERIFY(child<QRadioButton>(&hr, "Option2")->isChecked());
         QCOMPARE(child<QListWidget>(&hr, "List1")->currentRow(), -1);
-        Marqueefrm mq(nullptr, &edit);
+        MarqueeFrm mq(&edit);
         for (const char *list : {"lstAlign", "lstBehavior", "lstDirection"})
             QCOMPARE(child<QListWidget>(&mq, list)->currentRow(), 0);
-        hyoufrm table(nullptr, &edit);
-        tdfrm td(nullptr, &edit);
+        HyouFrm table(&edit);
+        TdFrm td(&edit);
         QCOMPARE(child<QListWidget>(&td, "List1")->currentRow(), 0);
         QCOMPARE(child<QListWidget>(&td, "List2")->currentRow(), 0);
         // Window names and captions, as the system writes them.
@@ -149,10 +149,10 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<Opener>("open");
-        QTest::newRow("hrfrm") << "hrfrm" << Opener(&hrfrm::run);
-        QTest::newRow("Marqueefrm") << "Marqueefrm" << Opener(&Marqueefrm::run);
-        QTest::newRow("hyoufrm") << "hyoufrm" << Opener(&hyoufrm::run);
-        QTest::newRow("tdfrm") << "tdfrm" << Opener(&tdfrm::run);
+        QTest::newRow("hrfrm") << "hrfrm" << Opener(&HrFrm::run);
+        QTest::newRow("Marqueefrm") << "Marqueefrm" << Opener(&MarqueeFrm::run);
+        QTest::newRow("hyoufrm") << "hyoufrm" << Opener(&HyouFrm::run);
+        QTest::newRow("tdfrm") << "tdfrm" << Opener(&TdFrm::run);
     }
     void closingInsertsNothing()
     {
@@ -171,7 +171,7 @@ private slots:
                 w->close();
             }
         });
-        open(nullptr, &edit);
+        open(&edit, nullptr);
         QVERIFY(shown);
         QCOMPARE(edit.text(), "前S後");
         QCOMPARE(changes.count(), 0);

@@ -218,7 +218,7 @@ private slots:
         h.setFolder(folders.program);
         Editor e{h, ""};
         e.set("一行目\n二行目");
-        QCOMPARE(ReadTextFile(h.filePath(0)), QString("一行目\n二行目"));
+        QCOMPARE(readTextFile(h.filePath(0)).text, QString("一行目\n二行目"));
         h.removeFiles();
         QVERIFY(!QFile::exists(h.filePath(0)));
     }

@@ -152,7 +152,7 @@ void TestTextFile::editsKeepTheBytesOfWhatWasNotChanged()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("page.htm"));
     putBytes(path, original);
-    const TextFileRead fromDisk = readTextFileEx(path);
+    const TextFileRead fromDisk = readTextFile(path);
     QCOMPARE(fromDisk.status, TextFileRead::Ok);
     QString error;
     QVERIFY(writeTextFile(path, fromDisk.text, fromDisk.format, &error, Unencodable::CharRefs));
@@ -275,7 +275,7 @@ void TestTextFile::unencodableCharactersNeedConsent()
     const QString path = dir.filePath(QStringLiteral("page.htm"));
     const QByteArray original = "<p>\x93\xFA\x96\x7B</p>\r\n";
     putBytes(path, original);
-    const TextFileRead r = readTextFileEx(path);
+    const TextFileRead r = readTextFile(path);
     const QString typed = r.text + QStringLiteral("😀ü");
 
     // The question is asked before saving: which characters would be lost.
@@ -307,7 +307,7 @@ void TestTextFile::failingDiskLeavesTheOldFile()
     const QString path = dir.filePath(QStringLiteral("page.htm"));
     const QByteArray original = trickyShiftJis();
     putBytes(path, original);
-    const TextFileRead r = readTextFileEx(path);
+    const TextFileRead r = readTextFile(path);
     // A large page, and a small one that a buffered write would only send to the disk when the
     // save is committed.
     const std::pair<qsizetype, QString> cases[] = {{64 * 1024, r.text + QString(300000, QChar(u'あ'))},
@@ -332,7 +332,7 @@ void TestTextFile::killedSaveLeavesTheOldFile()
     const QString path = dir.filePath(QStringLiteral("page.htm"));
     const QByteArray original = trickyShiftJis();
     putBytes(path, original);
-    const TextFileRead r = readTextFileEx(path);
+    const TextFileRead r = readTextFile(path);
     const QString big = r.text + QString(3 * 1024 * 1024, QChar(u'x'));
 
     const pid_t child = fork();
@@ -352,7 +352,7 @@ void TestTextFile::killedSaveLeavesTheOldFile()
     // The same save, not interrupted, replaces the file.
     QString error;
     QVERIFY(writeTextFile(path, big, r.format, &error));
-    QCOMPARE(readTextFileEx(path).text, big);
+    QCOMPARE(readTextFile(path).text, big);
 }
 
 void TestTextFile::permissionsAndLinksAreKept()
@@ -361,7 +361,7 @@ void TestTextFile::permissionsAndLinksAreKept()
     const QString path = dir.filePath(QStringLiteral("page.htm"));
     putBytes(path, "<p>old</p>\r\n");
     QVERIFY(::chmod(QFile::encodeName(path).constData(), 0640) == 0);
-    const TextFileRead r = readTextFileEx(path);
+    const TextFileRead r = readTextFile(path);
     QVERIFY(writeTextFile(path, QStringLiteral("<p>new</p>"), r.format));
     struct stat st {};
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
@@ -380,28 +380,28 @@ void TestTextFile::readFailures()
 {
     QTemporaryDir dir;
     // Missing: opens as an empty document under its path.
-    TextFileRead r = readTextFileEx(dir.filePath(QStringLiteral("missing.htm")));
+    TextFileRead r = readTextFile(dir.filePath(QStringLiteral("missing.htm")));
     QCOMPARE(r.status, TextFileRead::Missing);
     QVERIFY(r.text.isEmpty());
-    QCOMPARE(readTextFileEx(QString()).status, TextFileRead::Missing);
+    QCOMPARE(readTextFile(QString()).status, TextFileRead::Missing);
 
     // A folder and a named pipe: Unreadable with a reason, and reading the pipe does not hang.
-    r = readTextFileEx(dir.path());
+    r = readTextFile(dir.path());
     QCOMPARE(r.status, TextFileRead::Unreadable);
     QVERIFY(r.error.contains(QStringLiteral("フォルダー")));
     const QString fifo = dir.filePath(QStringLiteral("pipe"));
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    r = readTextFileEx(fifo);
+    r = readTextFile(fifo);
     QCOMPARE(r.status, TextFileRead::Unreadable);
     QVERIFY(!r.error.isEmpty());
-    QCOMPARE(ReadTextFile(fifo), QString());
+    QCOMPARE(readTextFile(fifo).text, QString());
 
     // No read permission (root reads everything, so only checked for other users).
     const QString locked = dir.filePath(QStringLiteral("locked.htm"));
     putBytes(locked, "secret");
     QVERIFY(::chmod(QFile::encodeName(locked).constData(), 0) == 0);
     if (::geteuid() != 0) {
-        r = readTextFileEx(locked);
+        r = readTextFile(locked);
         QCOMPARE(r.status, TextFileRead::Unreadable);
         QVERIFY(r.error.contains(QStringLiteral("権限")));
     }
@@ -422,16 +422,16 @@ void TestTextFile::decodingTheSameWay()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("page.htm"));
     putBytes(path, "\xA4\xCF\xA4\xA4\r\n");
-    QCOMPARE(ReadTextFile(path), QStringLiteral("はい"));
+    QCOMPARE(readTextFile(path).text, QStringLiteral("はい"));
     TextFormat sjis;
     sjis.encoding = "Shift_JIS";
-    QCOMPARE(ReadTextFile(path, sjis), QStringLiteral("､ﾏ､､"));
+    QCOMPARE(readTextFile(path, sjis).text, QStringLiteral("､ﾏ､､"));
     TextFormat utf16;
     utf16.encoding = "UTF-16LE";
     utf16.bom = true;
     putBytes(path, bytesOf("\xFF\xFE\x42\x30\r\x00\n\x00"));
-    QCOMPARE(ReadTextFile(path, utf16), QStringLiteral("あ"));
-    QCOMPARE(ReadTextFile(dir.filePath(QStringLiteral("missing")), sjis), QString());
+    QCOMPARE(readTextFile(path, utf16).text, QStringLiteral("あ"));
+    QCOMPARE(readTextFile(dir.filePath(QStringLiteral("missing")), sjis).status, TextFileRead::Missing);
 }
 
 void TestTextFile::speedOfLargePages()
@@ -443,7 +443,7 @@ void TestTextFile::speedOfLargePages()
         putBytes(path, page);
         QElapsedTimer t;
         t.start();
-        const TextFileRead r = readTextFileEx(path);
+        const TextFileRead r = readTextFile(path);
         const qint64 readMs = t.elapsed();
         QCOMPARE(r.format.encoding, QByteArray("Shift_JIS"));
         QVERIFY(r.clean);
@@ -467,7 +467,7 @@ void TestTextFile::speedOfLargePages()
         const qint64 freshMs = t.elapsed();
 
         t.restart();
-        QCOMPARE(ReadTextFile(path, r.format), edited);
+        QCOMPARE(readTextFile(path, r.format).text, edited);
         const qint64 compareMs = t.elapsed();
 
         const double mb = double(page.size()) / (1024 * 1024);

@@ -164,7 +164,7 @@ void TestSearch::dialogOpensOnceAtTop()
     EditArea edit;
     edit.setText("abc");
     edit.select(2, 1);
-    TikanFrm *d = TikanFrm::open(&owner, &edit);
+    TikanFrm *d = TikanFrm::open(&edit, &owner);
     QCOMPARE(d->objectName(), QString("tikanfrm"));
     QCOMPARE(d->windowTitle(), QString("置換"));
     QVERIFY(!d->isModal());
@@ -185,7 +185,7 @@ void TestSearch::dialogOpensOnceAtTop()
     // Replace again while open: the same dialog, kept texts, caret back to the top.
     find->setText("b");
     edit.select(2, 1);
-    QCOMPARE(TikanFrm::open(&owner, &edit), d);
+    QCOMPARE(TikanFrm::open(&edit, &owner), d);
     QCOMPARE(find->text(), QString("b"));
     QCOMPARE(edit.selStart(), 0);
     delete d;
@@ -198,7 +198,7 @@ void TestSearch::dialogFindNextWrapsToTop()
     QWidget owner;
     EditArea edit;
     edit.setText("xaxa");
-    TikanFrm *d = TikanFrm::open(&owner, &edit);
+    TikanFrm *d = TikanFrm::open(&edit, &owner);
     d->findChild<QLineEdit *>("Text1")->setText("a");
     auto *next = d->findChild<QPushButton *>("Command1");
 
@@ -225,30 +225,30 @@ void TestSearch::replaceOne()
     QWidget owner;
     EditArea edit;
     edit.setText("cat dog cat");
-    TikanFrm *d = TikanFrm::open(&owner, &edit);
+    TikanFrm *d = TikanFrm::open(&edit, &owner);
     d->findChild<QLineEdit *>("Text1")->setText("cat");
     d->findChild<QLineEdit *>("Text2")->setText("CAT");
     QSignalSpy changes(&edit, &EditArea::textEdited);
 
     // The search text already selected: replaced without searching.
     edit.select(8, 3);
-    d->Command3_Click();
+    d->replaceOne();
     QCOMPARE(edit.text(), QString("cat dog CAT"));
     QCOMPARE(edit.selStart(), 11);
     QCOMPARE(edit.selLength(), 0);
 
     // Another selection: finds the next occurrence and replaces it in the same click.
     edit.select(0, 1);
-    d->Command3_Click();
+    d->replaceOne();
     QCOMPARE(a.messages, QStringList{notFound});
     QCOMPARE(edit.text(), QString("cat dog CAT"));  // nothing after "c"
     edit.select(0, 0);
-    d->Command3_Click();
+    d->replaceOne();
     QCOMPARE(edit.text(), QString("CAT dog CAT"));
     QCOMPARE(edit.selStart(), 3);
 
     // No further occurrence: the message, no change.
-    d->Command3_Click();
+    d->replaceOne();
     QCOMPARE(edit.text(), QString("CAT dog CAT"));
     QCOMPARE(a.messages, (QStringList{notFound, notFound}));
     QCOMPARE(changes.count(), 2);
@@ -261,7 +261,7 @@ void TestSearch::replaceAllInEditor()
     QWidget owner;
     EditArea edit;
     edit.setText("<p>aaa</p>");
-    TikanFrm *d = TikanFrm::open(&owner, &edit);
+    TikanFrm *d = TikanFrm::open(&edit, &owner);
     d->findChild<QLineEdit *>("Text1")->setText("a");
     d->findChild<QLineEdit *>("Text2")->setText("aa");
     QSignalSpy changes(&edit, &EditArea::textEdited);
@@ -276,7 +276,7 @@ void TestSearch::replaceAllInEditor()
 
     // Nothing to replace: only the closing message, no change.
     d->findChild<QLineEdit *>("Text1")->setText("zz");
-    d->Command4_Click();
+    d->replaceAll();
     QCOMPARE(edit.text(), QString("<p>aaaaaa</p>"));
     QCOMPARE(changes.count(), 1);
     QCOMPARE(edit.selStart(), 0);
@@ -290,12 +290,12 @@ void TestSearch::replaceAllEmptySearch()
     QWidget owner;
     EditArea edit;
     edit.setText("abc");
-    TikanFrm *d = TikanFrm::open(&owner, &edit);
+    TikanFrm *d = TikanFrm::open(&edit, &owner);
     d->findChild<QLineEdit *>("Text2")->setText("x");
     QSignalSpy changes(&edit, &EditArea::textEdited);
-    d->Command4_Click();
-    d->Command3_Click();
-    d->Command1_Click();
+    d->replaceAll();
+    d->replaceOne();
+    d->searchNext();
     QCOMPARE(edit.text(), QString("abc"));
     QCOMPARE(changes.count(), 0);
     QCOMPARE(a.messages.size(), 3);
@@ -313,12 +313,12 @@ void TestSearch::replaceAllLargePage()
     for (int i = 0; i < 100000; ++i)
         page += QStringLiteral("<td>x</td>\n");  // 1.1 MB, 100,000 occurrences of <td>
     edit.setText(page);
-    TikanFrm *d = TikanFrm::open(&owner, &edit);
+    TikanFrm *d = TikanFrm::open(&edit, &owner);
     d->findChild<QLineEdit *>("Text1")->setText("<td>");
     d->findChild<QLineEdit *>("Text2")->setText("<th>");
     QElapsedTimer t;
     t.start();
-    d->Command4_Click();
+    d->replaceAll();
     // Generous bound: a step-by-step replacement takes minutes here.
     QVERIFY2(t.elapsed() < 5000, qPrintable(QString::number(t.elapsed())));
     const QString text = edit.text();
@@ -332,12 +332,12 @@ void TestSearch::cancelUnloads()
 {
     QWidget owner;
     EditArea edit;
-    QPointer<TikanFrm> d = TikanFrm::open(&owner, &edit);
+    QPointer<TikanFrm> d = TikanFrm::open(&edit, &owner);
     d->findChild<QLineEdit *>("Text1")->setText("kept?");
     QTest::mouseClick(d->findChild<QPushButton *>("Command2"), Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(d.isNull());
-    QPointer<TikanFrm> again = TikanFrm::open(&owner, &edit);
+    QPointer<TikanFrm> again = TikanFrm::open(&edit, &owner);
     QVERIFY(again->findChild<QLineEdit *>("Text1")->text().isEmpty());
     // Escape closes it the same way.
     QTest::keyClick(again, Qt::Key_Escape);

@@ -44,7 +44,7 @@ void TestTagFrm::declarationsFromStyleDialog()
 void TestTagFrm::controls()
 {
     EditArea edit;
-    TagFrm d(nullptr, &edit);
+    TagFrm d(&edit);
     QCOMPARE(d.objectName(), QString("TagFrm"));
     QCOMPARE(d.windowTitle(), QString("<Style>"));
     for (int i = 0; i < 3; ++i) {
@@ -68,7 +68,7 @@ void TestTagFrm::okInserts()
     edit.setText("head|tail");
     edit.select(4, 1);
     QSignalSpy changes(&edit, &EditArea::textEdited);
-    TagFrm d(nullptr, &edit);
+    TagFrm d(&edit);
     d.findChild<QLineEdit *>("Text1(0)")->setText("h1");  // unchecked: skipped
     d.findChild<QCheckBox *>("Check1(1)")->setChecked(true);
     d.findChild<QLineEdit *>("Text1(1)")->setText("p");
@@ -85,7 +85,7 @@ void TestTagFrm::okInserts()
 void TestTagFrm::browseFillsRow()
 {
     EditArea edit;
-    TagFrm d(nullptr, &edit);
+    TagFrm d(&edit);
     QWidget *seenParent = nullptr;
     Pickers::style = [&](QWidget *parent) {
         seenParent = parent;
@@ -101,7 +101,7 @@ void TestTagFrm::browseFillsRow()
     // Closed without confirming: whatever the shared value holds.
     Pickers::style = [](QWidget *) {};
     Shared::ChosenStyle.clear();
-    d.Command1_Click(2);
+    d.pickDeclarations(2);
     QCOMPARE(field->text(), QString());
     Pickers::style = nullptr;
 }
@@ -111,7 +111,7 @@ void TestTagFrm::closeInsertsNothing()
     EditArea edit;
     edit.setText("x");
     QSignalSpy changes(&edit, &EditArea::textEdited);
-    TagFrm d(nullptr, &edit);
+    TagFrm d(&edit);
     d.findChild<QCheckBox *>("Check1(0)")->setChecked(true);
     d.show();
     d.close();

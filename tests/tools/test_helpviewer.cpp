@@ -154,7 +154,7 @@ private slots:
         QVERIFY(v);
         v->navigate(page("page2.htm"));
         QVERIFY(waitFor(v, page("page2.htm")));
-        v->Command1_Click();
+        v->showContents();
         QVERIFY(waitFor(v, page("help.htm")));
         AppEnv::setProgramFolder(folders->program);
     }

@@ -1,0 +1,168 @@
+// The editing area through the vocabulary the rest of the program uses: the insertion
+// rules at the edges of the text, what text() hands out, when the change signal fires.
+#include "platform/editarea.h"
+
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTextCharFormat>
+#include <QtTest>
+
+namespace {
+// Reaches the editor's paste and drop entry point without the system clipboard.
+class Probe : public EditArea {
+public:
+    using EditArea::insertFromMimeData;
+};
+}
+
+class TestEditArea : public QObject {
+    Q_OBJECT
+private slots:
+    void insertionRulesAtBothEnds()
+    {
+        EditArea edit;
+        edit.setText(QStringLiteral("abc"));
+
+        // Rule A on the first character: the caret ends after the end text.
+        edit.select(0, 1);
+        edit.wrap(QStringLiteral("<b>"), QStringLiteral("</b>"));
+        QCOMPARE(edit.text(), QStringLiteral("<b>a</b>bc"));
+        QCOMPARE(edit.selStart(), 8);
+        QCOMPARE(edit.selLength(), 0);
+
+        // Rule A' on the last character: the caret stands before the end text.
+        edit.select(edit.textLength() - 1, 1);
+        edit.wrapStepBack(QStringLiteral("<i>"), QStringLiteral("</i>"));
+        QCOMPARE(edit.text(), QStringLiteral("<b>a</b>b<i>c</i>"));
+        QCOMPARE(edit.selStart(), edit.textLength() - 4);
+
+        // Nothing selected at the very end: the pair goes in empty.
+        edit.setSelStart(edit.textLength());
+        edit.wrapStepBack(QStringLiteral("<u>"), QStringLiteral("</u>"));
+        QVERIFY(edit.text().endsWith(QStringLiteral("<u></u>")));
+        QCOMPARE(edit.selStart(), edit.textLength() - 4);
+
+        // Rule B at the start, and a selection running past the end is cut at the end.
+        edit.setSelStart(0);
+        edit.insert(QStringLiteral("<br>"));
+        QCOMPARE(edit.selStart(), 4);
+        edit.select(edit.textLength() - 2, 100);
+        QCOMPARE(edit.selLength(), 2);
+        edit.select(-5, 2);
+        QCOMPARE(edit.selStart(), 0);
+        QCOMPARE(edit.selLength(), 2);
+
+        // The same through one Insertion value.
+        edit.setText(QStringLiteral("xy"));
+        edit.select(0, 2);
+        edit.apply(Insertion::wrapping(QStringLiteral("<p>"), QStringLiteral("</p>")));
+        QCOMPARE(edit.text(), QStringLiteral("<p>xy</p>"));
+        edit.select(0, 3);
+        edit.apply(Insertion::replacing(QStringLiteral("<div>")));
+        QCOMPARE(edit.text(), QStringLiteral("<div>xy</p>"));
+    }
+
+    void textKeepsWhatWasTyped()
+    {
+        EditArea edit;
+        // No-break spaces, line separators and CR-free line breaks come back unchanged.
+        const QString typed = QStringLiteral("a\u00A0b&nbsp;\nc\u2028d\n\ne");
+        edit.setText(typed);
+        QCOMPARE(edit.text(), typed);
+        QCOMPARE(edit.textLength(), int(typed.size()));
+        edit.select(0, 5);
+        QCOMPARE(edit.selText(), QStringLiteral("a\u00A0b&n"));
+        edit.select(8, 4);
+        QCOMPARE(edit.selText(), QStringLiteral("\nc\u2028d"));
+    }
+
+    void changeSignal()
+    {
+        EditArea edit;
+        QSignalSpy changes(&edit, &EditArea::textEdited);
+
+        // Every load is one change, also of an empty text into an empty area; the caret at 0.
+        edit.setText(QString());
+        QCOMPARE(changes.count(), 1);
+        edit.setText(QStringLiteral("one\ntwo"));
+        QCOMPARE(changes.count(), 2);
+        QCOMPARE(edit.selStart(), 0);
+
+        // Nested one-change groups: a single signal once the outermost ends.
+        edit.oneChange([&] {
+            edit.insert(QStringLiteral("a"));
+            edit.oneChange([&] {
+                edit.insert(QStringLiteral("b"));
+                edit.insert(QStringLiteral("c"));
+            });
+            QCOMPARE(changes.count(), 2);
+            edit.insert(QStringLiteral("d"));
+        });
+        QCOMPARE(changes.count(), 3);
+        QCOMPARE(edit.text(), QStringLiteral("abcdone\ntwo"));
+
+        // A group that changes nothing, and replacing nothing with nothing, say nothing.
+        edit.oneChange([] {});
+        edit.setSelStart(2);
+        edit.insert(QString());
+        QCOMPARE(changes.count(), 3);
+
+        // Display formatting never counts as a change and leaves the text alone.
+        edit.select(0, 3);
+        edit.setSelectionColor(Qt::red);
+        QTextCharFormat bold;
+        bold.setFontWeight(QFont::Bold);
+        edit.mergeSelectionFormat(bold);
+        edit.formatDisplay([&] {
+            QTextCursor c(edit.document());
+            c.select(QTextCursor::Document);
+            QTextCharFormat f;
+            f.setForeground(Qt::blue);
+            c.mergeCharFormat(f);
+        });
+        QCOMPARE(changes.count(), 3);
+        QCOMPARE(edit.text(), QStringLiteral("abcdone\ntwo"));
+
+        // Text typed after formatted text takes the plain look.
+        edit.setSelStart(3);
+        edit.insert(QStringLiteral("X"));
+        QTextCursor c(edit.document());
+        c.setPosition(4);
+        QVERIFY(!c.charFormat().hasProperty(QTextFormat::ForegroundBrush));
+        QVERIFY(c.charFormat().fontWeight() != QFont::Bold);
+        QCOMPARE(changes.count(), 4);
+    }
+
+    void pastedRichTextArrivesPlain()
+    {
+        Probe edit;
+        edit.setText(QStringLiteral("[]"));
+        QSignalSpy changes(&edit, &EditArea::textEdited);
+
+        QMimeData rich;
+        rich.setHtml(QStringLiteral("<b>太字</b> and <i>more</i>"));
+        rich.setText(QStringLiteral("太字 and more"));
+        edit.setSelStart(1);
+        edit.insertFromMimeData(&rich);
+        QCOMPARE(edit.text(), QStringLiteral("[太字 and more]"));
+        QCOMPARE(changes.count(), 1);
+        QTextCursor c(edit.document());
+        c.setPosition(2);
+        QVERIFY(c.charFormat().fontWeight() != QFont::Bold);
+
+        // Something without text (a picture, bare HTML) keeps the selection as it is.
+        QMimeData htmlOnly;
+        htmlOnly.setHtml(QStringLiteral("<img src='x.png'>"));
+        edit.select(0, 1);
+        edit.insertFromMimeData(&htmlOnly);
+        QMimeData empty;
+        empty.setText(QString());
+        edit.insertFromMimeData(&empty);
+        QCOMPARE(edit.text(), QStringLiteral("[太字 and more]"));
+        QCOMPARE(edit.selLength(), 1);
+        QCOMPARE(changes.count(), 1);
+    }
+};
+
+QTEST_MAIN(TestEditArea)
+#include "test_editarea.moc"
