@@ -6,7 +6,6 @@
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
-#include <QHash>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextDocument>
@@ -206,26 +205,3 @@ bool insertRichTextFile(EditArea *edit, const QString &path,
 }
 
 }  // namespace ClipboardCmds
-
-bool runClipboardCommand(EditArea *edit, const QString &name)
-{
-    using Fn = void (*)(EditArea *);
-    static const QHash<QString, Fn> commands = {
-        {QStringLiteral("Cut"), ClipboardCmds::Cut},
-        {QStringLiteral("Copy"), ClipboardCmds::Copy},
-        {QStringLiteral("Cutadd"), ClipboardCmds::Cutadd},
-        {QStringLiteral("Copyadd"), ClipboardCmds::Copyadd},
-        {QStringLiteral("Paste"), ClipboardCmds::Paste},
-        {QStringLiteral("PasteRTF"), ClipboardCmds::PasteRTF},
-        {QStringLiteral("del"), ClipboardCmds::del},
-        {QStringLiteral("SelWhole"), ClipboardCmds::SelWhole},
-        {QStringLiteral("SelAll"), ClipboardCmds::SelAll},
-        {QStringLiteral("SelHome"), ClipboardCmds::SelHome},
-        {QStringLiteral("SelEnd"), ClipboardCmds::SelEnd},
-    };
-    const Fn fn = commands.value(name, nullptr);
-    if (!fn || !edit)
-        return false;
-    fn(edit);
-    return true;
-}

@@ -37,6 +37,3 @@ bool insertRichTextFile(EditArea *edit, const QString &path,
                         const std::function<QString(const QString &)> &readPlain);
 
 }
-
-// Runs the command of a menu item (Cut … SelEnd); false for a name that is not one.
-bool runClipboardCommand(EditArea *edit, const QString &name);

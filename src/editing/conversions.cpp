@@ -265,32 +265,14 @@ QString markLineBreaks(const QString &text)
     return ReplaceInText(text, QStringLiteral("\n"), QStringLiteral("<br>\n"), QString());
 }
 
-QString byMenuItem(const QString &name, const QString &text, bool *known)
-{
-    using Fn = QString (*)(const QString &);
-    static const QHash<QString, Fn> table = {
-        {QStringLiteral("chanLowtoUp"), upper},    {QStringLiteral("chanUptoLow"), lower},
-        {QStringLiteral("chanWide"), wide},        {QStringLiteral("chanNarrow"), narrow},
-        {QStringLiteral("chanKatakana"), katakana}, {QStringLiteral("chanHiragana"), hiragana},
-        {QStringLiteral("chanNotag"), removeTags}, {QStringLiteral("chanBr"), markLineBreaks},
-    };
-    const Fn fn = table.value(name, nullptr);
-    if (known)
-        *known = fn != nullptr;
-    return fn ? fn(text) : text;
-}
-
 }  // namespace Conversion
 
-void runConversion(EditArea *edit, const QString &menuItemName)
+void runConversion(EditArea *edit, Conversion::Converter convert)
 {
-    if (!edit || edit->selLength() == 0)
+    if (!edit || !convert || edit->selLength() == 0)
         return;
     const QString selected = edit->selText();
-    bool known = false;
-    const QString converted = Conversion::byMenuItem(menuItemName, selected, &known);
-    if (!known)
-        return;
+    const QString converted = convert(selected);
     if (converted == selected) {
         edit->setSelStart(edit->selStart() + int(selected.size()));
         return;

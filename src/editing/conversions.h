@@ -38,14 +38,11 @@ QString removeTags(const QString &text);
 // "<br>" put before every line break.
 QString markLineBreaks(const QString &text);
 
-// The conversion of a menu item (chanLowtoUp … chanBr). *known tells whether the
-// name is one of them; an unknown name returns the text unchanged.
-QString byMenuItem(const QString &menuItemName, const QString &text, bool *known = nullptr);
-
+using Converter = QString (*)(const QString &text);
 }
 
-// Converts the selection of the editing area by the conversion of the menu item and
-// puts the result in its place (rule B): the caret ends after it, nothing selected.
-// With nothing selected nothing changes. A conversion that changes nothing leaves
-// the text untouched (no change, no history step) and only moves the caret.
-void runConversion(EditArea *edit, const QString &menuItemName);
+// Converts the selection of the editing area and puts the result in its place (rule B):
+// the caret ends after it, nothing selected. With nothing selected nothing changes. A
+// conversion that changes nothing leaves the text untouched (no change, no history step)
+// and only moves the caret.
+void runConversion(EditArea *edit, Conversion::Converter convert);

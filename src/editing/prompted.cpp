@@ -3,7 +3,6 @@
 #include "platform/editarea.h"
 #include "platform/pickers.h"
 #include "platform/prompts.h"
-#include "platform/shared.h"
 
 namespace Prompted {
 
@@ -99,36 +98,6 @@ Insertion spanStyleTag(const QString &style)
     return wrap(QStringLiteral("<span style=") + style + QLatin1Char('>'), QStringLiteral("</span>"));
 }
 
-const std::vector<InputCommand> &inputCommands()
-{
-    const QString name = QStringLiteral("名前を入力して下さい");
-    const QString caption = QStringLiteral("キャプションを入力して下さい");
-    using A = const QStringList &;
-    static const std::vector<InputCommand> commands = {
-        {"Command11", {{"e-mailアドレスを入力して下さい", "mailto:"}}, [](A a) { return formTag(a[0]); }},
-        {"Command12", {{name, {}}}, [](A a) { return checkboxTag(a[0]); }},
-        {"Command13", {{name, {}}, {"変数名を入力して下さい", {}}}, [](A a) { return radioTag(a[0], a[1]); }},
-        {"Command14", {{caption, {}}}, [](A a) { return submitTag(a[0]); }},
-        {"Command15", {{caption, {}}}, [](A a) { return resetTag(a[0]); }},
-        {"Command16", {{name, {}}, {"縦の列の数を入力して下さい", {}}, {"横の列の数を入力して下さい", {}}},
-         [](A a) { return textareaTag(a[0], a[1], a[2]); }},
-        {"Command17", {{name, {}}}, [](A a) { return selectTag(a[0]); }},
-        {"Command18", {{"項目名を入力して下さい", {}}}, [](A a) { return optionTag(a[0]); }},
-        {"Command19", {{name, {}}, {"サイズを入力して下さい", {}}}, [](A a) { return textFieldTag(a[0], a[1]); }},
-        {"Command27", {{"名前を入れて下さい", {}}}, [](A a) { return anchorNameTag(a[0]); }},
-    };
-    return commands;
-}
-
-const InputCommand *inputCommand(const QString &name)
-{
-    for (const InputCommand &c : inputCommands()) {
-        if (c.name == name)
-            return &c;
-    }
-    return nullptr;
-}
-
 std::optional<QStringList> askAll(const std::vector<Question> &questions,
                                   const std::function<QString(const Question &)> &ask)
 {
@@ -142,34 +111,48 @@ std::optional<QStringList> askAll(const std::vector<Question> &questions,
     return answers;
 }
 
-bool handles(const QString &buttonName)
+void ask(QWidget *parent, EditArea *edit, const std::vector<Question> &questions, const Compose &compose)
 {
-    return inputCommand(buttonName) || buttonName == QLatin1String("Command9") ||
-           buttonName == QLatin1String("Command34") || buttonName == QLatin1String("Command38");
+    const auto answers = askAll(questions, [parent](const Question &question) {
+        return Prompts::input(parent, question.prompt, question.defaultAnswer);
+    });
+    if (answers)
+        edit->apply(compose(*answers));
+    edit->setFocus();
 }
 
+void link(EditArea *edit, QWidget *parent)
+{
+    Prompts::info(parent, QStringLiteral("リンク先のパスを指定して下さい"));
+    edit->apply(linkTag(Pickers::pickPath(parent)));
+    edit->setFocus();
 }
 
-void runPromptedTag(QWidget *parent, EditArea *edit, const QString &buttonName)
+void fontColour(EditArea *edit, QWidget *parent)
 {
-    using namespace Prompted;
-    if (buttonName == QLatin1String("Command9")) {
-        Prompts::info(parent, QStringLiteral("リンク先のパスを指定して下さい"));
-        Pickers::run(Pickers::path, parent);
-        edit->apply(linkTag(Shared::PickedPath));
-        edit->setFocus();
-    } else if (buttonName == QLatin1String("Command38")) {
-        Pickers::run(Pickers::colour, parent);
-        edit->apply(fontColorTag(Shared::ChosenColor));
-    } else if (buttonName == QLatin1String("Command34")) {
-        Pickers::run(Pickers::style, parent);
-        edit->apply(spanStyleTag(Shared::ChosenStyle));
-    } else if (const InputCommand *command = inputCommand(buttonName)) {
-        const auto answers = askAll(command->questions, [parent](const Question &question) {
-            return Prompts::input(parent, question.prompt, question.defaultAnswer);
-        });
-        if (answers)
-            edit->apply(command->compose(*answers));
-        edit->setFocus();
-    }
+    edit->apply(fontColorTag(Pickers::pickColour(parent)));
+}
+
+void spanStyle(EditArea *edit, QWidget *parent)
+{
+    edit->apply(spanStyleTag(Pickers::pickStyle(parent)));
+}
+
+void colourText(EditArea *edit, QWidget *parent)
+{
+    edit->insert(Pickers::pickColour(parent));
+    edit->setFocus();
+}
+
+void styleAttribute(EditArea *edit, QWidget *parent)
+{
+    edit->insert(QStringLiteral("style=") + Pickers::pickStyle(parent));
+    edit->setFocus();
+}
+
+void pathText(EditArea *edit, QWidget *parent)
+{
+    edit->insert(Pickers::pickPath(parent));
+}
+
 }

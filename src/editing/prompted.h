@@ -1,7 +1,8 @@
 #pragma once
 // Palette buttons that ask before they insert: input-box questions (a name, a caption,
 // a size, an address) or one of the pickers (link path, colour, style), then a finished
-// tag by rule A (wrap the selection) or rule B (replace it).
+// tag by rule A (wrap the selection) or rule B (replace it). The tag functions are plain;
+// which button asks what is one line of the palette's table.
 #include "platform/editarea.h"
 
 #include <QString>
@@ -35,27 +36,28 @@ struct Question {
     QString defaultAnswer;
 };
 
-// A button that asks its questions in input boxes.
-struct InputCommand {
-    QString name;  // the button's objectName
-    std::vector<Question> questions;
-    std::function<Insertion(const QStringList &answers)> compose;
-};
-
-const std::vector<InputCommand> &inputCommands();
-const InputCommand *inputCommand(const QString &name);
+// Makes the inserted text from the answers, one per question.
+using Compose = std::function<Insertion(const QStringList &answers)>;
 
 // Asks the questions in order; the first empty answer ends the asking (nullopt).
 std::optional<QStringList> askAll(const std::vector<Question> &questions,
                                   const std::function<QString(const Question &)> &ask);
 
-// Whether runPromptedTag handles the button.
-bool handles(const QString &buttonName);
+// A button that asks its questions in input boxes: with every answer given, puts in what
+// compose makes of them; an empty answer inserts nothing. The editing area gets the focus.
+void ask(QWidget *parent, EditArea *edit, const std::vector<Question> &questions, const Compose &compose);
+
+// The buttons that ask a picker. The link button says what it wants first, then runs the
+// path picker, wraps the selection in a link even when the picker was cancelled, and gives
+// the editing area the focus. Font colour and span style leave the focus where it is.
+void link(EditArea *edit, QWidget *parent);
+void fontColour(EditArea *edit, QWidget *parent);
+void spanStyle(EditArea *edit, QWidget *parent);
+// The attribute bar's "#??????" and "パス名" and the style sheet tab's "style=": the picker's
+// answer in place of the selection ("style=" before the style). The colour and the style
+// give the editing area the focus; the path leaves it where it is.
+void colourText(EditArea *edit, QWidget *parent);
+void styleAttribute(EditArea *edit, QWidget *parent);
+void pathText(EditArea *edit, QWidget *parent);
 
 }
-
-// Runs a prompting palette button: Command9 (link), Command11–Command19 and
-// Command27 (input boxes), Command34 (span with a style) and Command38 (font colour).
-// The input-box buttons and Command9 give the editing area the focus afterwards;
-// Command34 and Command38 leave it where it is.
-void runPromptedTag(QWidget *parent, EditArea *edit, const QString &buttonName);

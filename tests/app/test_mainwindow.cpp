@@ -1,6 +1,6 @@
 // The main window as a user meets it: palette buttons, customisable fields, the File
 // menu and its prompts, settings kept between runs.
-#include "app/commands.h"
+#include "app/palettetable.h"
 #include "app/mainwindow.h"
 #include "document/docpaths.h"
 #include "document/textfile.h"
@@ -140,7 +140,7 @@ private slots:
             QCOMPARE(tabs->tabText(i), captions[i]);
         // Every table row became a control with its caption and tool-tip.
         int seen = 0;
-        for (const PaletteTab &tab : Palette::tabs()) {
+        for (const PaletteTab &tab : PaletteTable::tabs()) {
             for (const PaletteItem &item : tab.items) {
                 if (item.kind == PaletteItem::Break || item.kind == PaletteItem::Label)
                     continue;
@@ -159,21 +159,19 @@ private slots:
         QCOMPARE(w->findChild<QSpinBox *>("VScroll2")->maximum(), 6);
     }
 
-    void everyOpenerAndMenuCommandDoesSomething()
+    void everyButtonRunsSomething()
     {
-        for (const PaletteTab &tab : Palette::tabs())
-            for (const PaletteItem &item : tab.items)
-                if (item.kind == PaletteItem::Opener)
-                    QVERIFY2(Commands::find(item.name), item.name);
-        for (const PaletteItem &item : Palette::attributeBar())
-            if (item.kind == PaletteItem::Opener)
-                QVERIFY2(Commands::find(item.name), item.name);
-        for (const char *name : {"Cut", "Copy", "Cutadd", "Copyadd", "Paste", "PasteRTF", "del", "SelWhole", "SelAll",
-                                 "chanLowtoUp", "chanUptoLow", "chanWide", "chanNarrow", "chanKatakana", "chanHiragana",
-                                 "chanNotag", "chanBr", "jumpNext", "jumpBefore", "kensaku", "nextkensaku", "tikan",
-                                 "SelHome", "SelEnd", "hyIroin(0)", "hyIroin(3)", "hjSoin(0)", "hjSoin(3)", "TagColor",
-                                 "tlHyou", "tlImap", "tlGrad", "mokuji", "version"})
-            QVERIFY2(Commands::find(name), name);
+        // Every button's table line carries its action; plain tags carry a table entry.
+        for (const PaletteTab &tab : PaletteTable::tabs())
+            for (const PaletteItem &item : tab.items) {
+                if (item.kind == PaletteItem::Own || item.kind == PaletteItem::Opener)
+                    QVERIFY2(item.action, item.name);
+                if (item.kind == PaletteItem::Pair || item.kind == PaletteItem::Single)
+                    QVERIFY2(item.index >= 0, item.name);
+            }
+        for (const PaletteItem &item : PaletteTable::attributeBar())
+            if (item.kind == PaletteItem::Own || item.kind == PaletteItem::Opener)
+                QVERIFY2(item.action, item.name);
         // And the window carries every one of those menu items.
         auto w = start();
         for (const char *name : {"FileNew", "FileOpen", "fileSa", "FileName", "FileShell", "FileEnd", "PrintText",
@@ -181,6 +179,57 @@ private slots:
                                  "mmOption", "kensaku", "nextkensaku", "tikan", "TagColor", "tlGrad", "mokuji", "version"})
             QVERIFY2(w->findChild<QAction *>(name), name);
         QVERIFY(!w->action("nextkensaku")->isEnabled());
+    }
+
+    void promptingButtonsAskAndInsert_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("replies");
+        QTest::addColumn<QStringList>("prompts");
+        QTest::addColumn<QString>("result");
+        const QString name = "名前を入力して下さい";
+        const QString caption = "キャプションを入力して下さい";
+        QTest::newRow("form") << "Command11" << QStringList{"a@b.jp"} << QStringList{"e-mailアドレスを入力して下さい"}
+                              << "[<form method=post action=\"mailto:a@b.jp\">sel</form>]";
+        QTest::newRow("check box") << "Command12" << QStringList{"c"} << QStringList{name}
+                                   << "[<input type=Checkbox name=\"c\">]";
+        QTest::newRow("radio") << "Command13" << QStringList{"r", "v"} << QStringList{name, "変数名を入力して下さい"}
+                               << "[<input type=Radio name=\"r\" value=\"v\" > ]";
+        QTest::newRow("submit") << "Command14" << QStringList{"送る"} << QStringList{caption}
+                                << "[<input type=Submit value=\"送る\">]";
+        QTest::newRow("reset") << "Command15" << QStringList{"消す"} << QStringList{caption}
+                               << "[<input type=Reset value=\"消す\">]";
+        QTest::newRow("text area") << "Command16" << QStringList{"t", "5", "40"}
+                                   << QStringList{name, "縦の列の数を入力して下さい", "横の列の数を入力して下さい"}
+                                   << "[<textarea name=\"t\" rows=5 cols=40 > sel</textarea>]";
+        QTest::newRow("select") << "Command17" << QStringList{"s"} << QStringList{name} << "[<select name=\"s\">]";
+        QTest::newRow("option") << "Command18" << QStringList{"一"} << QStringList{"項目名を入力して下さい"}
+                                << "[<option=\"一\">]";
+        QTest::newRow("text field") << "Command19" << QStringList{"f", "abc"}
+                                    << QStringList{name, "サイズを入力して下さい"} << "[<input name=\"f\" size=abc > ]";
+        QTest::newRow("anchor") << "Command27" << QStringList{"top"} << QStringList{"名前を入れて下さい"}
+                                << "[<a name=\"top\">sel</a>]";
+        QTest::newRow("text area cancelled") << "Command16" << QStringList{"t", ""}
+                                             << QStringList{name, "縦の列の数を入力して下さい"} << "[sel]";
+    }
+    void promptingButtonsAskAndInsert()
+    {
+        QFETCH(QString, button);
+        QFETCH(QStringList, replies);
+        QFETCH(QStringList, prompts);
+        QFETCH(QString, result);
+        auto w = start();
+        w->edit()->setText("[sel]");
+        w->edit()->select(1, 3);
+        for (const QString &r : replies)
+            answers.push("input", r);
+        answers.asked.clear();
+        click(*w, button);
+        QStringList expected;
+        for (const QString &p : prompts)
+            expected << "input:" + p;
+        QCOMPARE(answers.asked, expected);
+        QCOMPARE(w->edit()->text(), result);
     }
 
     void menuShortcutsWorkInTheEditor()
@@ -402,6 +451,59 @@ private slots:
         QCOMPARE(w2->findChild<QAction *>("fileSaikin(1)")->text(), other);
     }
 
+    void fileChangedByAnotherProgram()
+    {
+        const QString page = folders->path("a.htm");
+        writeBytes(page, "mine\r\n");
+        auto w = start(page);
+        QCOMPARE(w->edit()->text(), QString("mine"));
+        answers.asked.clear();
+        w->checkDiskChange();
+        QVERIFY(answers.asked.isEmpty());
+
+        // Changed: the window says so and reloads on request.
+        writeBytes(page, "theirs, longer\r\n");
+        answers.push("confirm", "1");
+        w->checkDiskChange();
+        QCOMPARE(answers.asked.size(), 1);
+        QVERIFY(answers.asked.last().startsWith("confirm:「" + page + "」は、他のプログラムによって変更されました。"));
+        QVERIFY(!answers.asked.last().contains("編集中の内容は失われます"));
+        QCOMPARE(w->edit()->text(), QString("theirs, longer"));
+        QVERIFY(!w->isModified());
+
+        // Declined while editing: the text stays and the same change is not reported again...
+        w->edit()->insert("edit ");
+        writeBytes(page, "third version\r\n");
+        answers.push("confirm", "");
+        w->checkDiskChange();
+        QVERIFY(answers.asked.last().contains("編集中の内容は失われます"));
+        QCOMPARE(w->edit()->text(), QString("edit theirs, longer"));
+        const int asked = int(answers.asked.size());
+        w->checkDiskChange();
+        QCOMPARE(answers.asked.size(), asked);
+
+        // ... but Save asks before it overwrites the other program's change.
+        answers.push("confirm", "");
+        QVERIFY(!w->save());
+        QCOMPARE(readBytes(page), QByteArray("third version\r\n"));
+        QVERIFY(answers.asked.last().startsWith("confirm:「" + page + "」は、開いた後に他のプログラムによって変更されています。"));
+        answers.push("confirm", "1");
+        QVERIFY(w->save());
+        QCOMPARE(readBytes(page), QByteArray("edit theirs, longer\r\n"));
+        // The window's own save is no change by another program.
+        w->checkDiskChange();
+        QCOMPARE(answers.asked.size(), asked + 2);
+
+        // A removed file is reported once; Save writes it again without asking.
+        QFile::remove(page);
+        w->checkDiskChange();
+        QVERIFY(answers.asked.last().startsWith("info:「" + page + "」は、他のプログラムによって削除されたか"));
+        w->checkDiskChange();
+        QVERIFY(w->save());
+        QCOMPARE(readBytes(page), QByteArray("edit theirs, longer\r\n"));
+        QCOMPARE(answers.asked.size(), asked + 3);
+    }
+
     void savePromptAnswers()
     {
         auto w = start();
@@ -590,7 +692,7 @@ private slots:
         auto w = start();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        Shared::UndoMode = 0;
+        w->setUndoMode(0);
         w->action("Modosu")->setEnabled(true);
         w->edit()->setText("abc");
         w->edit()->select(0, 2);

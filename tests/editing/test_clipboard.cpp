@@ -274,17 +274,6 @@ private slots:
         QCOMPARE(edit.selLength(), 0);
     }
 
-    void dispatcher()
-    {
-        EditArea edit;
-        edit.setText(QStringLiteral("abc"));
-        QVERIFY(runClipboardCommand(&edit, QStringLiteral("SelWhole")));
-        QVERIFY(runClipboardCommand(&edit, QStringLiteral("del")));
-        QCOMPARE(edit.text(), QString());
-        QVERIFY(!runClipboardCommand(&edit, QStringLiteral("chanBr")));
-        QVERIFY(!runClipboardCommand(nullptr, QStringLiteral("Copy")));
-    }
-
     void insertFileAsRichText()
     {
         QTemporaryDir dir;

@@ -11,8 +11,9 @@ namespace {
 // they look like the unified ones, but a document that holds them must keep them.
 const QString Compat = QStringLiteral("豈更車賈滑侮僧") + QString::fromUcs4(U"\U0002F800");
 
-const char *const AllConversions[] = {"chanLowtoUp", "chanUptoLow", "chanWide", "chanNarrow",
-                                      "chanKatakana", "chanHiragana", "chanNotag", "chanBr"};
+const Conversion::Converter AllConversions[] = {Conversion::upper,    Conversion::lower,    Conversion::wide,
+                                                Conversion::narrow,   Conversion::katakana, Conversion::hiragana,
+                                                Conversion::removeTags, Conversion::markLineBreaks};
 
 }  // namespace
 
@@ -90,10 +91,8 @@ private slots:
     void compatibilityIdeographsStayEverywhere()
     {
         const QString text = QStringLiteral("a") + Compat + QStringLiteral("ｶﾞか\n");
-        for (const char *name : AllConversions) {
-            const QString out = Conversion::byMenuItem(QString::fromLatin1(name), text);
-            QVERIFY2(out.contains(Compat), name);
-        }
+        for (const Conversion::Converter convert : AllConversions)
+            QVERIFY2(convert(text).contains(Compat), qPrintable(convert(text)));
     }
 
     void removeTags()
@@ -172,47 +171,47 @@ private slots:
 
         // Nothing selected: nothing changes.
         edit.setSelStart(3);
-        for (const char *name : AllConversions)
-            runConversion(&edit, QString::fromLatin1(name));
+        for (const Conversion::Converter convert : AllConversions)
+            runConversion(&edit, convert);
         QCOMPARE(edit.text(), QStringLiteral("before <B>X</B> after"));
         QCOMPARE(changes.count(), 0);
 
         // Only the selection changes; the caret ends after it, nothing selected; one change.
         edit.select(7, 8);
-        runConversion(&edit, QStringLiteral("chanUptoLow"));
+        runConversion(&edit, Conversion::lower);
         QCOMPARE(edit.text(), QStringLiteral("before <b>x</b> after"));
         QCOMPARE(edit.selStart(), 15);
         QCOMPARE(edit.selLength(), 0);
         QCOMPARE(changes.count(), 1);
 
         edit.select(0, 15);
-        runConversion(&edit, QStringLiteral("chanNotag"));
+        runConversion(&edit, Conversion::removeTags);
         QCOMPARE(edit.text(), QStringLiteral("before x after"));
         QCOMPARE(edit.selStart(), 8);
 
         edit.select(0, 6);
-        runConversion(&edit, QStringLiteral("chanWide"));
+        runConversion(&edit, Conversion::wide);
         QCOMPARE(edit.text(), QStringLiteral("ｂｅｆｏｒｅ x after"));
         QCOMPARE(edit.selStart(), 6);
         QCOMPARE(changes.count(), 3);
 
         // A conversion that changes nothing is no change of the text.
         edit.select(0, 6);
-        runConversion(&edit, QStringLiteral("chanKatakana"));
+        runConversion(&edit, Conversion::katakana);
         QCOMPARE(edit.text(), QStringLiteral("ｂｅｆｏｒｅ x after"));
         QCOMPARE(edit.selStart(), 6);
         QCOMPARE(edit.selLength(), 0);
         QCOMPARE(changes.count(), 3);
 
-        // Unknown items do nothing.
+        // No conversion does nothing.
         edit.select(0, 6);
-        runConversion(&edit, QStringLiteral("chanNothing"));
+        runConversion(&edit, nullptr);
         QCOMPARE(edit.selLength(), 6);
 
         // Line breaks in the selection.
         edit.setText(QStringLiteral("a\nb\nc"));
         edit.select(0, 4);
-        runConversion(&edit, QStringLiteral("chanBr"));
+        runConversion(&edit, Conversion::markLineBreaks);
         QCOMPARE(edit.text(), QStringLiteral("a<br>\nb<br>\nc"));
         QCOMPARE(edit.selStart(), 12);
     }

@@ -1,5 +1,6 @@
-// Buttons that ask before they insert: the texts they make, the order of their
-// questions, what an empty answer does, and where the focus goes.
+// Buttons that ask before they insert: the texts they make, the asking, what an empty
+// answer does, and where the focus goes. Which button asks what is checked on the real
+// palette in test_mainwindow.
 #include "editing/prompted.h"
 #include "platform/editarea.h"
 #include "platform/pickers.h"
@@ -57,96 +58,77 @@ struct Window {
 class TestPrompted : public QObject {
     Q_OBJECT
 private slots:
-    void everyInputButton_data();
-    void everyInputButton();
+    void tagTexts();
+    void askingInsertsWhatTheAnswersMake();
     void emptyAnswerInsertsNothing_data();
     void emptyAnswerInsertsNothing();
-    void formKeepsItsDefaultAnswer();
     void linkAsksThePathPicker();
-    void colourAndStyleLeaveTheFocus();
+    void pickerButtons();
 };
 
-void TestPrompted::everyInputButton_data()
+void TestPrompted::tagTexts()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QStringList>("answers");
-    QTest::addColumn<QStringList>("prompts");
-    QTest::addColumn<QString>("result");
-    const QString name = "名前を入力して下さい";
-    const QString caption = "キャプションを入力して下さい";
-    QTest::newRow("form") << "Command11" << QStringList{"a@b.jp"} << QStringList{"e-mailアドレスを入力して下さい"}
-                          << "[<form method=post action=\"mailto:a@b.jp\">sel</form>]";
-    QTest::newRow("check box") << "Command12" << QStringList{"c"} << QStringList{name}
-                               << "[<input type=Checkbox name=\"c\">]";
-    QTest::newRow("radio") << "Command13" << QStringList{"r", "v"} << QStringList{name, "変数名を入力して下さい"}
-                           << "[<input type=Radio name=\"r\" value=\"v\" > ]";
-    QTest::newRow("submit") << "Command14" << QStringList{"送る"} << QStringList{caption}
-                            << "[<input type=Submit value=\"送る\">]";
-    QTest::newRow("reset") << "Command15" << QStringList{"消す"} << QStringList{caption}
-                           << "[<input type=Reset value=\"消す\">]";
-    QTest::newRow("text area") << "Command16" << QStringList{"t", "5", "40"}
-                               << QStringList{name, "縦の列の数を入力して下さい", "横の列の数を入力して下さい"}
-                               << "[<textarea name=\"t\" rows=5 cols=40 > sel</textarea>]";
-    QTest::newRow("select") << "Command17" << QStringList{"s"} << QStringList{name} << "[<select name=\"s\">]";
-    QTest::newRow("option") << "Command18" << QStringList{"一"} << QStringList{"項目名を入力して下さい"}
-                            << "[<option=\"一\">]";
-    QTest::newRow("text field") << "Command19" << QStringList{"f", "abc"}
-                                << QStringList{name, "サイズを入力して下さい"} << "[<input name=\"f\" size=abc > ]";
-    QTest::newRow("anchor") << "Command27" << QStringList{"top"} << QStringList{"名前を入れて下さい"}
-                            << "[<a name=\"top\">sel</a>]";
+    using namespace Prompted;
+    const auto replacing = [](const char *t) { return Insertion::replacing(QString::fromUtf8(t)); };
+    QCOMPARE(formTag("a@b.jp"), Insertion::wrapping("<form method=post action=\"mailto:a@b.jp\">", "</form>"));
+    // Leaving the form's default answer as it stands gives "mailto:" twice.
+    QCOMPARE(formTag("mailto:").start, QString("<form method=post action=\"mailto:mailto:\">"));
+    QCOMPARE(checkboxTag("c"), replacing("<input type=Checkbox name=\"c\">"));
+    QCOMPARE(radioTag("r", "v"), replacing("<input type=Radio name=\"r\" value=\"v\" > "));
+    QCOMPARE(submitTag("送る"), replacing("<input type=Submit value=\"送る\">"));
+    QCOMPARE(resetTag("消す"), replacing("<input type=Reset value=\"消す\">"));
+    QCOMPARE(textareaTag("t", "5", "40"), Insertion::wrapping("<textarea name=\"t\" rows=5 cols=40 > ", "</textarea>"));
+    QCOMPARE(selectTag("s"), replacing("<select name=\"s\">"));
+    QCOMPARE(optionTag("一"), replacing("<option=\"一\">"));
+    QCOMPARE(textFieldTag("f", "abc"), replacing("<input name=\"f\" size=abc > "));
+    QCOMPARE(anchorNameTag("top"), Insertion::wrapping("<a name=\"top\">", "</a>"));
+    QCOMPARE(linkTag("sub/a.htm"), Insertion::wrapping("<a href=\"sub/a.htm\">", "</a>"));
+    QCOMPARE(fontColorTag("#0A10FF"), Insertion::wrapping("<font color=\"#0A10FF\">", "</font>"));
+    QCOMPARE(spanStyleTag("\"color:red;\""), Insertion::wrapping("<span style=\"color:red;\">", "</span>"));
 }
 
-void TestPrompted::everyInputButton()
+void TestPrompted::askingInsertsWhatTheAnswersMake()
 {
-    QFETCH(QString, button);
-    QFETCH(QStringList, answers);
-    QFETCH(QStringList, prompts);
-    QFETCH(QString, result);
-    QVERIFY(Prompted::handles(button));
     Window w;
-    Answers a(answers);
-    runPromptedTag(&w.window, w.edit, button);
-    QCOMPARE(a.asked, prompts);
-    QCOMPARE(w.edit->text(), result);
+    Answers a({"t", "5", "40"});
+    const std::vector<Prompted::Question> questions = {{"一", {}}, {"二", "mailto:"}, {"三", {}}};
+    QStringList received;
+    Prompted::ask(&w.window, w.edit, questions, [&](const QStringList &answers) {
+        received = answers;
+        return Prompted::textareaTag(answers[0], answers[1], answers[2]);
+    });
+    QCOMPARE(a.asked, QStringList({"一", "二", "三"}));
+    QCOMPARE(received, QStringList({"t", "5", "40"}));
+    QCOMPARE(w.edit->text(), QString("[<textarea name=\"t\" rows=5 cols=40 > sel</textarea>]"));
     QCOMPARE(w.edit->selLength(), 0);
     QVERIFY(w.editHasFocus());
 }
 
 void TestPrompted::emptyAnswerInsertsNothing_data()
 {
-    QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<int>("questions");
-    QTest::newRow("text area cancelled at the third") << "Command16" << QStringList{"t", "5", ""} << 3;
-    QTest::newRow("radio cancelled at the first") << "Command13" << QStringList{""} << 1;
-    QTest::newRow("form emptied") << "Command11" << QStringList{""} << 1;
-    QTest::newRow("text field without size") << "Command19" << QStringList{"f", ""} << 2;
+    QTest::newRow("cancelled at the third") << QStringList{"t", "5", ""} << 3;
+    QTest::newRow("cancelled at the first") << QStringList{""} << 1;
+    QTest::newRow("cancelled at the second") << QStringList{"f", ""} << 2;
 }
 
 void TestPrompted::emptyAnswerInsertsNothing()
 {
-    QFETCH(QString, button);
     QFETCH(QStringList, answers);
     QFETCH(int, questions);
     Window w;
     Answers a(answers);
-    runPromptedTag(&w.window, w.edit, button);
+    bool composed = false;
+    Prompted::ask(&w.window, w.edit, {{"一", {}}, {"二", {}}, {"三", {}}}, [&](const QStringList &) {
+        composed = true;
+        return Insertion::replacing("x");
+    });
     QCOMPARE(a.asked.size(), questions);
+    QVERIFY(!composed);
     QCOMPARE(w.edit->text(), QString("[sel]"));
     QCOMPARE(w.edit->selText(), QString("sel"));
     QVERIFY(w.editHasFocus());
-}
-
-void TestPrompted::formKeepsItsDefaultAnswer()
-{
-    const Prompted::InputCommand *form = Prompted::inputCommand("Command11");
-    QVERIFY(form);
-    QCOMPARE(form->questions[0].defaultAnswer, QString("mailto:"));
-    // Leaving the default as it stands gives the address "mailto:" twice.
-    Window w;
-    Answers a({"mailto:"});
-    runPromptedTag(&w.window, w.edit, "Command11");
-    QCOMPARE(w.edit->text(), QString("[<form method=post action=\"mailto:mailto:\">sel</form>]"));
 }
 
 void TestPrompted::linkAsksThePathPicker()
@@ -160,7 +142,7 @@ void TestPrompted::linkAsksThePathPicker()
             QCOMPARE(a.infos, QStringList{"リンク先のパスを指定して下さい"});  // the note comes first
             Shared::PickedPath = path;
         };
-        runPromptedTag(&w.window, w.edit, "Command9");
+        Prompted::link(w.edit, &w.window);
         Pickers::path = nullptr;
         QCOMPARE(runs, 1);
         // A cancelled picker still links, with an empty target.
@@ -169,25 +151,42 @@ void TestPrompted::linkAsksThePathPicker()
     }
 }
 
-void TestPrompted::colourAndStyleLeaveTheFocus()
+void TestPrompted::pickerButtons()
 {
+    Pickers::colour = [](QWidget *) { Shared::ChosenColor = "#0A10FF"; };
+    Pickers::style = [](QWidget *) { Shared::ChosenStyle = "\"color:red;\""; };
+    Pickers::path = [](QWidget *) { Shared::PickedPath = "../a.htm"; };
     {
+        // Font colour and span style wrap the selection and leave the focus where it was.
         Window w;
-        Pickers::colour = [](QWidget *) { Shared::ChosenColor = "#0A10FF"; };
-        runPromptedTag(&w.window, w.edit, "Command38");
-        Pickers::colour = nullptr;
+        Prompted::fontColour(w.edit, &w.window);
         QCOMPARE(w.edit->text(), QString("[<font color=\"#0A10FF\">sel</font>]"));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.other));
     }
     {
         Window w;
-        Pickers::style = [](QWidget *) { Shared::ChosenStyle = "\"color:red;\""; };
-        runPromptedTag(&w.window, w.edit, "Command34");
-        Pickers::style = nullptr;
+        Prompted::spanStyle(w.edit, &w.window);
         QCOMPARE(w.edit->text(), QString("[<span style=\"color:red;\">sel</span>]"));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.other));
     }
-    QVERIFY(!Prompted::handles("Command10"));
+    {
+        // The bare answers replace the selection; colour and style take the focus, the path not.
+        Window w;
+        Prompted::colourText(w.edit, &w.window);
+        QCOMPARE(w.edit->text(), QString("[#0A10FF]"));
+        QVERIFY(w.editHasFocus());
+        w.other->setFocus();
+        Prompted::styleAttribute(w.edit, &w.window);
+        QCOMPARE(w.edit->text(), QString("[#0A10FFstyle=\"color:red;\"]"));
+        QVERIFY(w.editHasFocus());
+        w.other->setFocus();
+        Prompted::pathText(w.edit, &w.window);
+        QCOMPARE(w.edit->text(), QString("[#0A10FFstyle=\"color:red;\"../a.htm]"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.other));
+    }
+    Pickers::colour = nullptr;
+    Pickers::style = nullptr;
+    Pickers::path = nullptr;
 }
 
 QTEST_MAIN(TestPrompted)
