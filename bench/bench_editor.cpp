@@ -56,7 +56,7 @@ EditArea *edit()
 // A freshly opened page (the default undo mode), caret at the top.
 void openFresh(int scale, const QByteArray &encoding = "UTF-8")
 {
-    Shared::UndoMode = 1;
+    Bench::window().setUndoMode(1);
     Bench::open(Bench::pagePath(scale, encoding));
     Bench::settle();
 }
@@ -160,7 +160,7 @@ BENCHMARK_CAPTURE(readPage, sjis_1mb, 1, QByteArray("Shift_JIS"))
 void keystroke(State &state, int mode)
 {
     openFresh(1);
-    Shared::UndoMode = mode;
+    Bench::window().setUndoMode(mode);
     EditArea *e = edit();
     e->setSelStart(e->textLength() / 2);
     e->setFocus();
@@ -174,7 +174,7 @@ void keystroke(State &state, int mode)
     state.counters["paints"] = benchmark::Counter(double(Bench::editPaints() - paints), benchmark::Counter::kAvgIterations);
     if (e->textLength() != before + int(state.iterations()))
         fail(state, "the keystrokes did not reach the text");
-    Shared::UndoMode = 1;
+    Bench::window().setUndoMode(1);
 }
 BENCHMARK_CAPTURE(keystroke, mode0, 0)->Name("keystroke/1mb_mode0")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(keystroke, mode1, 1)->Name("keystroke/1mb_mode1")->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -397,7 +397,7 @@ BENCHMARK(findNext)->Name("find_next/1mb")->Unit(benchmark::kMillisecond)->UseRe
 // ---- Conversions on the whole text ----
 
 #ifdef BENCH_CONVERSIONS
-void conversion(State &state, const char *menuItem)
+void conversion(State &state, Conversion::Converter convert)
 {
     for (auto _ : state) {
         state.PauseTiming();
@@ -405,18 +405,18 @@ void conversion(State &state, const char *menuItem)
         edit()->select(0, edit()->textLength());
         Bench::settle();
         state.ResumeTiming();
-        runConversion(edit(), QString::fromLatin1(menuItem));
+        runConversion(edit(), convert);
         Bench::settle();
     }
     const QString text = edit()->text();
     const bool stripped = text.count(QLatin1Char('<')) == 0;
     const bool marked = text.count(QStringLiteral("<br>\n")) == text.count(QLatin1Char('\n'));
-    if (QLatin1String(menuItem) == QLatin1String("chanNotag") ? !stripped : !marked)
+    if (convert == Conversion::removeTags ? !stripped : !marked)
         fail(state, "the conversion did not happen");
 }
-BENCHMARK_CAPTURE(conversion, notag, "chanNotag")
+BENCHMARK_CAPTURE(conversion, notag, Conversion::removeTags)
     ->Name("strip_tags/1mb")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK_CAPTURE(conversion, br, "chanBr")
+BENCHMARK_CAPTURE(conversion, br, Conversion::markLineBreaks)
     ->Name("br/1mb")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 BENCHMARK_CAPTURE(onPageText, removeTags, [](const QString &t) { return Conversion::removeTags(t).size(); })
@@ -424,8 +424,8 @@ BENCHMARK_CAPTURE(onPageText, removeTags, [](const QString &t) { return Conversi
 BENCHMARK_CAPTURE(onPageText, markLineBreaks, [](const QString &t) { return Conversion::markLineBreaks(t).size(); })
     ->Name("br/1mb/function_only")->Unit(benchmark::kMillisecond)->UseRealTime();
 #else
-// PLACE FOR THE CONVERSIONS: strip_tags/1mb and br/1mb (runConversion with "chanNotag" and
-// "chanBr" on the whole 1 MB page) build here once editing/conversions.h exists.
+// PLACE FOR THE CONVERSIONS: strip_tags/1mb and br/1mb (runConversion with removeTags and
+// markLineBreaks on the whole 1 MB page) build here once editing/conversions.h exists.
 #endif
 
 // ---- Gradient on 10,000 characters ----

@@ -1,11 +1,15 @@
 #include "mainwindow.h"
 
+#include "about.h"
 #include "commands.h"
 #include "optionsdialog.h"
+#include "palettetable.h"
 #include "document/docpaths.h"
 #include "document/encoding.h"
 #include "document/recovery.h"
+#include "dialogs/tablewizard.h"
 #include "editing/clipboardcmds.h"
+#include "editing/conversions.h"
 #include "editing/palette.h"
 #include "editing/tagnav.h"
 #include "editing/tagtables.h"
@@ -15,11 +19,15 @@
 #include "platform/printing.h"
 #include "platform/prompts.h"
 #include "platform/shared.h"
+#include "tools/gradfrm.h"
+#include "tools/helpviewer.h"
+#include "tools/mapfrm.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
@@ -30,6 +38,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -57,7 +66,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     layout->setSpacing(2);
 
     m_edit = new EditArea;
-    m_palette = new TagPalette(m_edit);
+    m_palette = new TagPalette(m_edit, PaletteTable::tabs(), PaletteTable::attributeBar());
     m_palette->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     layout->addWidget(m_palette);
     layout->addWidget(m_palette->attributeBar());
@@ -86,6 +95,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     Commands::installPickers();
 
     connect(m_edit, &EditArea::textEdited, this, &MainWindow::onTextEdited);
+    connect(&m_document, &Document::fileChanged, this, [this] {
+        if (isActiveWindow())
+            checkDiskChange();
+    });
     connect(m_edit, &EditArea::tabTyped, this, [this] { m_edit->insert(QStringLiteral("    ")); });
     connect(m_edit, &EditArea::contextRequested, this, [this](const QPoint &pos) {
         refreshEditMenu();
@@ -96,7 +109,6 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     // The selection commands follow the selection, so their shortcuts do too.
     connect(m_edit, &QPlainTextEdit::selectionChanged, this, &MainWindow::updateSelectionCommands);
     connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
-    connect(m_palette, &TagPalette::openerClicked, this, &MainWindow::runOpener);
     m_edit->installEventFilter(this);
     ClipboardCmds::installPasteKeys(m_edit);
     updateSelectionCommands();
@@ -111,9 +123,9 @@ QMenu *MainWindow::menu(const QString &name) const
     return m_menus.value(name);
 }
 
-QString MainWindow::documentPath() const
+std::function<void()> MainWindow::onEdit(void (*command)(EditArea *))
 {
-    return Shared::DocumentPath;
+    return [this, command] { command(m_edit); };
 }
 
 QAction *MainWindow::addAction(QMenu *menu, const QString &name, const QString &caption,
@@ -125,10 +137,7 @@ QAction *MainWindow::addAction(QMenu *menu, const QString &name, const QString &
         a->setShortcut(shortcut);
         a->setShortcutContext(Qt::WindowShortcut);
     }
-    if (handler)
-        connect(a, &QAction::triggered, this, [handler] { handler(); });
-    else
-        connect(a, &QAction::triggered, this, [this, name] { runOpener(name); });
+    connect(a, &QAction::triggered, this, [handler] { handler(); });
     m_actions.insert(name, a);
     return a;
 }
@@ -166,48 +175,54 @@ void MainWindow::buildMenus()
     addAction(edit, "Modosu", QStringLiteral("元に戻す(&U)"), QKeySequence("Ctrl+Z"), [this] { undo(); });
     addAction(edit, "ModoYarinao", QStringLiteral("やり直す(&R)"), {}, [this] { redo(); });
     edit->addSeparator();
-    addAction(edit, "Cut", QStringLiteral("切り取り(&T)"), QKeySequence("Ctrl+X"));
-    addAction(edit, "Copy", QStringLiteral("コピー(&C)"), QKeySequence("Ctrl+C"));
-    addAction(edit, "Cutadd", QStringLiteral("追加切り抜き(&W)"), QKeySequence("Shift+F7"));
-    addAction(edit, "Copyadd", QStringLiteral("追加コピー(&A)"), QKeySequence("Ctrl+F8"));
+    addAction(edit, "Cut", QStringLiteral("切り取り(&T)"), QKeySequence("Ctrl+X"), onEdit(ClipboardCmds::Cut));
+    addAction(edit, "Copy", QStringLiteral("コピー(&C)"), QKeySequence("Ctrl+C"), onEdit(ClipboardCmds::Copy));
+    addAction(edit, "Cutadd", QStringLiteral("追加切り抜き(&W)"), QKeySequence("Shift+F7"), onEdit(ClipboardCmds::Cutadd));
+    addAction(edit, "Copyadd", QStringLiteral("追加コピー(&A)"), QKeySequence("Ctrl+F8"), onEdit(ClipboardCmds::Copyadd));
     QMenu *paste = newMenu(edit, "AppPaste", QStringLiteral("貼り付け(&P)"));
-    addAction(paste, "Paste", QStringLiteral("貼り付け(&P)"));
-    addAction(paste, "PasteRTF", QStringLiteral("RTF形式で貼り付け(&R)"));
+    addAction(paste, "Paste", QStringLiteral("貼り付け(&P)"), {}, onEdit(ClipboardCmds::Paste));
+    addAction(paste, "PasteRTF", QStringLiteral("RTF形式で貼り付け(&R)"), {}, onEdit(ClipboardCmds::PasteRTF));
     addAction(paste, "FilePaste", QStringLiteral("ファイルから貼り付け(&F)"), {}, [this] { pasteFile(); });
     addAction(paste, "FilePasteRTF", QStringLiteral("ファイルから貼り付け(RTF)(&E)"), {}, [this] { pasteRichTextFile(); });
-    addAction(edit, "del", QStringLiteral("削除(&D)"), QKeySequence(Qt::Key_Delete));
+    addAction(edit, "del", QStringLiteral("削除(&D)"), QKeySequence(Qt::Key_Delete), onEdit(ClipboardCmds::del));
     edit->addSeparator();
-    addAction(edit, "SelWhole", QStringLiteral("すべて選択(&S)"), QKeySequence("Ctrl+A"));
-    addAction(edit, "SelAll", QStringLiteral("現在位置より下をすべて選択(&G)"));
+    addAction(edit, "SelWhole", QStringLiteral("すべて選択(&S)"), QKeySequence("Ctrl+A"), onEdit(ClipboardCmds::SelWhole));
+    addAction(edit, "SelAll", QStringLiteral("現在位置より下をすべて選択(&G)"), {}, onEdit(ClipboardCmds::SelAll));
     edit->addSeparator();
     QMenu *chan = newMenu(edit, "chan", QStringLiteral("変換(&H)"));
-    addAction(chan, "chanLowtoUp", QStringLiteral("小文字→大文字(&U)"));
-    addAction(chan, "chanUptoLow", QStringLiteral("大文字→小文字(&L)"));
-    addAction(chan, "chanWide", QStringLiteral("半角→全角(&W)"));
-    addAction(chan, "chanNarrow", QStringLiteral("全角→半角(&N)"));
-    addAction(chan, "chanKatakana", QStringLiteral("ひらがな→カタカナ(&K)"));
-    addAction(chan, "chanHiragana", QStringLiteral("カタカナ→ひらがな(&H)"));
-    addAction(chan, "chanNotag", QStringLiteral("タグを消す(&T)"));
-    addAction(chan, "chanBr", QStringLiteral("改行→<BR>(&B)"));
+    const auto convert = [this](Conversion::Converter c) { return [this, c] { runConversion(m_edit, c); }; };
+    addAction(chan, "chanLowtoUp", QStringLiteral("小文字→大文字(&U)"), {}, convert(Conversion::upper));
+    addAction(chan, "chanUptoLow", QStringLiteral("大文字→小文字(&L)"), {}, convert(Conversion::lower));
+    addAction(chan, "chanWide", QStringLiteral("半角→全角(&W)"), {}, convert(Conversion::wide));
+    addAction(chan, "chanNarrow", QStringLiteral("全角→半角(&N)"), {}, convert(Conversion::narrow));
+    addAction(chan, "chanKatakana", QStringLiteral("ひらがな→カタカナ(&K)"), {}, convert(Conversion::katakana));
+    addAction(chan, "chanHiragana", QStringLiteral("カタカナ→ひらがな(&H)"), {}, convert(Conversion::hiragana));
+    addAction(chan, "chanNotag", QStringLiteral("タグを消す(&T)"), {}, convert(Conversion::removeTags));
+    addAction(chan, "chanBr", QStringLiteral("改行→<BR>(&B)"), {}, convert(Conversion::markLineBreaks));
     edit->addSeparator();
-    addAction(edit, "jumpNext", QStringLiteral("次のタグへ(&N)"), QKeySequence(Qt::Key_F5));
-    addAction(edit, "jumpBefore", QStringLiteral("前のタグへ(&B)"), QKeySequence(Qt::Key_F6));
+    addAction(edit, "jumpNext", QStringLiteral("次のタグへ(&N)"), QKeySequence(Qt::Key_F5), onEdit(TagNav::jumpNext));
+    addAction(edit, "jumpBefore", QStringLiteral("前のタグへ(&B)"), QKeySequence(Qt::Key_F6), onEdit(TagNav::jumpBefore));
     edit->addSeparator();
     addAction(edit, "focustoText", QStringLiteral("テキストにフォーカス(&F)"), QKeySequence(Qt::Key_F2),
               [this] { m_edit->setFocus(); });
     addAction(edit, "mmOption", QStringLiteral("オプション(&O)"), {}, [this] {
-        OptionsDialog::run(m_edit, this);
+        setUndoMode(OptionsDialog::run(m_edit, this));
         refreshUndoCommands();
     });
 
     // Search
     QMenu *search = newMenu(nullptr, "mmKensaku", QStringLiteral("検索(&S)"));
-    addAction(search, "kensaku", QStringLiteral("検索(&F)"), QKeySequence("Ctrl+F"));
-    addAction(search, "nextkensaku", QStringLiteral("次を検索(&P)"), QKeySequence(Qt::Key_F3))->setEnabled(false);
-    addAction(search, "tikan", QStringLiteral("置換(&R)"), QKeySequence("Ctrl+R"));
+    addAction(search, "kensaku", QStringLiteral("検索(&F)"), QKeySequence("Ctrl+F"), [this] {
+        if (m_search.find(this, m_edit))
+            m_actions.value("nextkensaku")->setEnabled(true);
+    });
+    addAction(search, "nextkensaku", QStringLiteral("次を検索(&P)"), QKeySequence(Qt::Key_F3),
+              [this] { m_search.findNext(this, m_edit); })
+        ->setEnabled(false);
+    addAction(search, "tikan", QStringLiteral("置換(&R)"), QKeySequence("Ctrl+R"), [this] { TikanFrm::open(m_edit, this); });
     search->addSeparator();
-    addAction(search, "SelHome", QStringLiteral("ファイルの先頭(&H)"), QKeySequence("Ctrl+H"));
-    addAction(search, "SelEnd", QStringLiteral("ファイルの最後(&E)"), QKeySequence("Ctrl+E"));
+    addAction(search, "SelHome", QStringLiteral("ファイルの先頭(&H)"), QKeySequence("Ctrl+H"), onEdit(ClipboardCmds::SelHome));
+    addAction(search, "SelEnd", QStringLiteral("ファイルの最後(&E)"), QKeySequence("Ctrl+E"), onEdit(ClipboardCmds::SelEnd));
 
     // Marker
     QMenu *marker = newMenu(nullptr, "hyoji", QStringLiteral("マーカー(&V)"));
@@ -215,13 +230,13 @@ void MainWindow::buildMenus()
     const QStringList colours = {QStringLiteral("黒(&B)"), QStringLiteral("青(&L)"), QStringLiteral("赤(&R)"),
                                  QStringLiteral("緑(&G)")};
     for (int i = 0; i < colours.size(); ++i)
-        addAction(colour, QStringLiteral("hyIroin(%1)").arg(i), colours[i]);
+        addAction(colour, QStringLiteral("hyIroin(%1)").arg(i), colours[i], {}, [this, i] { TagNav::hyIroin(m_edit, i); });
     QMenu *deco = newMenu(marker, "hjSosyo", QStringLiteral("装飾(&S)"));
     const QStringList decos = {QStringLiteral("ボールド(&B)"), QStringLiteral("イタリック(&I)"),
                                QStringLiteral("下線(&U)"), QStringLiteral("装飾のクリアー(&C)")};
     for (int i = 0; i < decos.size(); ++i)
-        addAction(deco, QStringLiteral("hjSoin(%1)").arg(i), decos[i]);
-    addAction(marker, "TagColor", QStringLiteral("タグに色をつける(&T)"));
+        addAction(deco, QStringLiteral("hjSoin(%1)").arg(i), decos[i], {}, [this, i] { TagNav::hjSoin(m_edit, i); });
+    addAction(marker, "TagColor", QStringLiteral("タグに色をつける(&T)"), {}, onEdit(TagNav::tagColor));
     connect(marker, &QMenu::aboutToShow, this, [this] {
         const bool any = TagNav::markerSubmenusEnabled(m_edit);
         m_menus.value("hjIro")->setEnabled(any);
@@ -237,14 +252,21 @@ void MainWindow::buildMenus()
 
     // Tools
     QMenu *tools = newMenu(nullptr, "mmTool", QStringLiteral("ツール(&L)"));
-    addAction(tools, "tlHyou", QStringLiteral("表ウィザード(&T)"));
-    addAction(tools, "tlImap", QStringLiteral("イメージマップ(&I)"));
-    addAction(tools, "tlGrad", QStringLiteral("グラデーション文字(&G)"));
+    // The tools open their windows, then the editing area has the focus.
+    const auto tool = [this](void (*run)(EditArea *, QWidget *)) {
+        return [this, run] {
+            run(m_edit, this);
+            m_edit->setFocus();
+        };
+    };
+    addAction(tools, "tlHyou", QStringLiteral("表ウィザード(&T)"), {}, tool(Wiz1Frm::run));
+    addAction(tools, "tlImap", QStringLiteral("イメージマップ(&I)"), {}, tool(MapFrm::run));
+    addAction(tools, "tlGrad", QStringLiteral("グラデーション文字(&G)"), {}, tool(GradFrm::run));
 
     // Help
     QMenu *help = newMenu(nullptr, "mmHelp", QStringLiteral("ヘルプ(&H)"));
-    addAction(help, "mokuji", QStringLiteral("目次(&P)"), QKeySequence(Qt::Key_F1));
-    addAction(help, "version", QStringLiteral("バージョン情報(&A)"));
+    addAction(help, "mokuji", QStringLiteral("目次(&P)"), QKeySequence(Qt::Key_F1), [this] { HelpViewer::showHelp(this); });
+    addAction(help, "version", QStringLiteral("バージョン情報(&A)"), {}, [this] { AboutBox::showAbout(this); });
 }
 
 void MainWindow::startUp(const QString &commandLine, const Progress &progress)
@@ -267,9 +289,8 @@ void MainWindow::startUp(const QString &commandLine, const Progress &progress)
 
     bool ok = false;
     const int mode = AppEnv::setting("main", "ModosuMode", "1").trimmed().toInt(&ok);
-    Shared::UndoMode = ok ? mode : 1;
     m_history.setFolder(chooseHistoryFolder(AppEnv::programFolder()));
-    m_history.setMode(Shared::UndoMode);
+    setUndoMode(ok ? mode : 1);
     // A run that ended without shutting down may have left its newest text behind.
     m_recovery = std::make_unique<Recovery>(m_history.folder());
     const bool recoverable = m_recovery->acquire();
@@ -326,31 +347,24 @@ void MainWindow::offerRecovery(bool offer)
         m_edit->setText(m_recovery->snapshot());
 }
 
-bool MainWindow::loadDocument(const QString &path, const QString &captionName)
+bool MainWindow::loadDocument(const QString &path, const QString &displayName)
 {
-    const TextFileRead r = readTextFile(path);
+    const TextFileRead r = m_document.load(path, displayName);
     if (r.status == TextFileRead::Unreadable) {
         Prompts::error(this, QStringLiteral("「%1」を開けませんでした。\n%2").arg(path, r.error),
                        QStringLiteral("開けません"));
         return false;
     }
-    Shared::DocumentPath = path;
-    m_previewPath = DocPaths::previewPath(path);
-    m_format = r.status == TextFileRead::Ok ? r.format : TextFormat();
-    if (r.status != TextFileRead::Ok && DocPaths::isUntitled(path)) {
-        // A missing template: new documents are written the way the template would be.
-        m_format = TextFormat();
-    }
     m_edit->setText(r.text);
+    m_document.markSaved();  // the text as loaded is the saved one
     colourReset();
-    setWindowTitle(DocPaths::caption(captionName));
+    setWindowTitle(DocPaths::caption(displayName));
     updateStatus();
-    m_unclean = r.status == TextFileRead::Ok && !r.clean;
-    if (m_unclean)
+    if (m_document.isUnclean())
         Prompts::info(this,
                       QStringLiteral("「%1」には、対応しているどの文字コードでも正しい文字として読めない部分があります"
                                      "（%2 として開きました）。\n保存すると、その部分が変わることがあります。")
-                          .arg(path, QString::fromLatin1(m_format.encoding)),
+                          .arg(path, QString::fromLatin1(m_document.format().encoding)),
                       QStringLiteral("文字コードの確認"));
     return true;
 }
@@ -386,19 +400,13 @@ void MainWindow::rebuildRecentMenu()
     }
 }
 
-bool MainWindow::isModified() const
-{
-    // The file is decoded the way the document was, so an unedited page is not modified.
-    return m_edit->text() != readTextFile(Shared::DocumentPath, m_format).text;
-}
-
 bool MainWindow::savePrompt()
 {
-    QFile::remove(m_previewPath);
+    QFile::remove(m_document.previewPath());
     if (!isModified())
         return true;
-    const auto answer = Prompts::askYesNoCancel(
-        this, QStringLiteral("内容が変更されています。上書き保存しますか？"), QStringLiteral("保存する?"));
+    const auto answer = Prompts::askYesNoCancel(this, Document::savePromptText(Document::Leaving::ForAnother),
+                                                QStringLiteral("保存する?"));
     if (answer == QMessageBox::Cancel)
         return false;
     if (answer == QMessageBox::Yes)
@@ -442,7 +450,7 @@ void MainWindow::openRecent(int index)
 
 bool MainWindow::writeDocument(const QString &path)
 {
-    if (m_unclean &&
+    if (m_document.isUnclean() &&
         !Prompts::confirm(this,
                           QStringLiteral("この文書には、開いたときに正しい文字として読めなかった部分があります。\n"
                                          "保存すると、その部分が元のファイルと変わることがあります。保存しますか？"),
@@ -450,12 +458,12 @@ bool MainWindow::writeDocument(const QString &path)
         return false;
     QString text = m_edit->text();
     QStringList lost;
-    if (!canWriteText(text, m_format, &lost)) {
+    if (!canWriteText(text, m_document.format(), &lost)) {
         // Never write a character as "?": ask, and offer UTF-8, which holds every character.
         if (!Prompts::confirm(this,
                               QStringLiteral("次の文字は %1 では保存できません：\n%2\n\n"
                                              "UTF-8 で保存しますか？（ページの文字コードの指定も UTF-8 に書き換えます）")
-                                  .arg(QString::fromLatin1(m_format.encoding), lost.join(QStringLiteral("  "))),
+                                  .arg(QString::fromLatin1(m_document.format().encoding), lost.join(QStringLiteral("  "))),
                               QStringLiteral("保存する?"), QStringLiteral("UTF-8 で保存")))
             return false;
         bool changed = false;
@@ -466,12 +474,10 @@ bool MainWindow::writeDocument(const QString &path)
             m_edit->setSelStart(caret);
             text = rewritten;
         }
-        m_format.encoding = "UTF-8";
-        m_format.bom = false;
+        m_document.switchToUtf8();
     }
     QString error;
-    if (writeTextFile(path, text, m_format, &error)) {
-        m_unclean = false;
+    if (m_document.save(path, text, &error)) {
         updateStatus();
         return true;
     }
@@ -480,11 +486,22 @@ bool MainWindow::writeDocument(const QString &path)
     return false;
 }
 
+bool MainWindow::confirmOverwrite()
+{
+    if (!m_document.isChangedOnDisk() || !QFileInfo::exists(m_document.path()))
+        return true;
+    return Prompts::confirm(this,
+                            QStringLiteral("「%1」は、開いた後に他のプログラムによって変更されています。\n"
+                                           "上書き保存すると、その変更は失われます。上書き保存しますか？")
+                                .arg(m_document.path()),
+                            QStringLiteral("保存する?"), QStringLiteral("上書き保存"));
+}
+
 bool MainWindow::save()
 {
-    if (DocPaths::isUntitled(Shared::DocumentPath))
+    if (m_document.isUntitled())
         return saveAs();
-    if (!writeDocument(Shared::DocumentPath))
+    if (!confirmOverwrite() || !writeDocument(m_document.path()))
         return false;
     if (m_preview->hasBrowser())
         m_preview->reload();
@@ -500,9 +517,7 @@ bool MainWindow::saveAs()
         return false;
     if (!writeDocument(path))
         return false;
-    m_previewPath = DocPaths::previewPath(path);
-    Shared::DocumentPath = path;
-    setWindowTitle(DocPaths::caption(DocPaths::fileName(path)));
+    setWindowTitle(DocPaths::caption(m_document.displayName()));
     m_actions.value("fileSa")->setEnabled(true);
     m_recent.add(path);
     rebuildRecentMenu();
@@ -548,24 +563,28 @@ void MainWindow::printText()
     Printing::printText(m_edit, printer);
 }
 
+void MainWindow::setUndoMode(int mode)
+{
+    Shared::UndoMode = mode;
+    m_history.setMode(mode);
+}
+
 void MainWindow::onTextEdited()
 {
+    m_document.noteChange();
     m_tabs->setCurrentIndex(0);
-    m_history.setMode(Shared::UndoMode);
     m_history.onChange(m_history.wantsSnapshot() ? m_edit->text() : QString());
     refreshUndoCommands();
 }
 
 void MainWindow::undo()
 {
-    m_history.setMode(Shared::UndoMode);
     m_history.undo(m_edit->text(), [this](const QString &t) { m_edit->setText(t); });
     refreshUndoCommands();
 }
 
 void MainWindow::redo()
 {
-    m_history.setMode(Shared::UndoMode);
     m_history.redo([this](const QString &t) { m_edit->setText(t); });
     refreshUndoCommands();
 }
@@ -579,8 +598,7 @@ void MainWindow::refreshEditMenu()
 void MainWindow::refreshUndoCommands()
 {
     // Also after every change, undo and redo: a disabled item would swallow Ctrl+Z.
-    const int mode = Shared::UndoMode;
-    m_history.setMode(mode);
+    const int mode = m_history.mode();
     QAction *undo = m_actions.value("Modosu");
     QAction *redo = m_actions.value("ModoYarinao");
     if (mode == 0) {
@@ -612,34 +630,30 @@ void MainWindow::showPreview()
 {
     QString error;
     const QString text = m_edit->text();
-    if (!writeTextFile(m_previewPath, text, m_format, &error, Unencodable::CharRefs) &&
-        DocPaths::isUntitled(Shared::DocumentPath) && m_history.folder() != AppEnv::programFolder()) {
+    const TextFormat &format = m_document.format();
+    if (!writeTextFile(m_document.previewPath(), text, format, &error, Unencodable::CharRefs) &&
+        m_document.isUntitled() && m_history.folder() != AppEnv::programFolder()) {
         // An installed program's folder is not writable: an untitled page previews from
         // the user's own data folder instead.
-        m_previewPath = DocPaths::previewPath(m_history.folder() + QStringLiteral("/tmp.htm"));
+        m_document.setPreviewPath(DocPaths::previewPath(m_history.folder() + QStringLiteral("/tmp.htm")));
         error.clear();
-        writeTextFile(m_previewPath, text, m_format, &error, Unencodable::CharRefs);
+        writeTextFile(m_document.previewPath(), text, format, &error, Unencodable::CharRefs);
     }
     if (!error.isEmpty()) {
         m_preview->showMessage(QStringLiteral("確認用のファイル「%1」を書き込めないため、表示できません。\n%2")
-                                   .arg(m_previewPath, error));
+                                   .arg(m_document.previewPath(), error));
         return;
     }
-    m_preview->showFile(m_previewPath, m_format.encoding);
+    m_preview->showFile(m_document.previewPath(), format.encoding);
 }
 
 void MainWindow::updateStatus()
 {
-    m_statusFormat->setText(QString::fromLatin1(m_format.encoding) + (m_format.bom ? QStringLiteral(" (BOM)") : QString()) +
-                            QStringLiteral("  ") + lineEndName(m_format.lineEnd));
+    const TextFormat &format = m_document.format();
+    m_statusFormat->setText(QString::fromLatin1(format.encoding) + (format.bom ? QStringLiteral(" (BOM)") : QString()) +
+                            QStringLiteral("  ") + lineEndName(format.lineEnd));
     const QTextCursor c = m_edit->textCursor();
     m_statusCaret->setText(QStringLiteral("%1 行  %2 桁").arg(c.blockNumber() + 1).arg(c.positionInBlock() + 1));
-}
-
-void MainWindow::runOpener(const QString &name)
-{
-    if (const Commands::Handler *h = Commands::find(name))
-        (*h)(*this);
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
@@ -662,11 +676,11 @@ bool MainWindow::shutDown()
 {
     if (m_shutDownDone)
         return true;
-    if (!m_previewPath.isEmpty()) {
-        QFile::remove(m_previewPath);
+    if (!m_document.previewPath().isEmpty()) {
+        QFile::remove(m_document.previewPath());
         if (isModified()) {
-            const auto answer = Prompts::askYesNoCancel(
-                this, QStringLiteral("内容が変更されています。保存しますか？"), QStringLiteral("保存する?"));
+            const auto answer = Prompts::askYesNoCancel(this, Document::savePromptText(Document::Leaving::Quitting),
+                                                        QStringLiteral("保存する?"));
             if (answer == QMessageBox::Cancel)
                 return false;
             if (answer == QMessageBox::Yes && !save())
@@ -683,6 +697,40 @@ bool MainWindow::shutDown()
     AppEnv::syncSettings();
     m_shutDownDone = true;
     return true;
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // Back from another program: has it changed the file?
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        QTimer::singleShot(0, this, &MainWindow::checkDiskChange);
+}
+
+void MainWindow::checkDiskChange()
+{
+    if (m_checkingDisk || !m_document.hasUnseenDiskChange())
+        return;
+    m_checkingDisk = true;
+    const QString path = m_document.path();
+    if (!QFileInfo::exists(path)) {
+        Prompts::info(this,
+                      QStringLiteral("「%1」は、他のプログラムによって削除されたか、移動されました。\n"
+                                     "上書き保存すると、もう一度作成されます。")
+                          .arg(path),
+                      QStringLiteral("ファイルの変更"));
+        m_document.markDiskChangeSeen();
+    } else {
+        const QString lost = isModified() ? QStringLiteral("\n（読み込み直すと、編集中の内容は失われます）") : QString();
+        if (Prompts::confirm(this,
+                             QStringLiteral("「%1」は、他のプログラムによって変更されました。\n読み込み直しますか？").arg(path) +
+                                 lost,
+                             QStringLiteral("ファイルの変更"), QStringLiteral("読み込み直す")))
+            loadDocument(path, m_document.displayName());
+        else
+            m_document.markDiskChangeSeen();
+    }
+    m_checkingDisk = false;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -1,8 +1,8 @@
 #pragma once
 // The main window: tag palette, attribute bar, the editing area and the preview tab,
 // menus, the document and its files, start-up and shut-down.
+#include "document/document.h"
 #include "document/recentfiles.h"
-#include "document/textfile.h"
 #include "document/undohistory.h"
 #include "editing/search.h"
 
@@ -39,9 +39,10 @@ public:
     const RecentFiles &recentFiles() const { return m_recent; }
     UndoHistory &history() { return m_history; }
     SearchState &search() { return m_search; }
-    QString documentPath() const;
-    QString previewPath() const { return m_previewPath; }
-    const TextFormat &documentFormat() const { return m_format; }
+    Document &document() { return m_document; }
+    QString documentPath() const { return m_document.path(); }
+    QString previewPath() const { return m_document.previewPath(); }
+    const TextFormat &documentFormat() const { return m_document.format(); }
 
     // Commands (menu items and buttons run these).
     void newDocument();
@@ -59,25 +60,34 @@ public:
     void refreshUndoCommands();
     void updateSelectionCommands();
 
-    // The document differs from its file.
-    bool isModified() const;
+    // The text changed since it was last loaded or saved.
+    bool isModified() const { return m_document.isModified(); }
     // Save prompt: false when the calling command must stop.
     bool savePrompt();
+    // The undo mode of the history (0 none, 1 files, 2 memory), also kept in Shared::UndoMode.
+    void setUndoMode(int mode);
+    // When another program changed the document's file: says so and offers to reload.
+    void checkDiskChange();
 
     // Shut-down sequence; false when the user kept the program running.
     bool shutDown();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenus();
-    QAction *addAction(QMenu *menu, const QString &name, const QString &caption,
-                       const QKeySequence &shortcut = QKeySequence(), std::function<void()> handler = {});
+    QAction *addAction(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &shortcut,
+                       std::function<void()> handler);
+    // A handler that runs an editing command on the editing area.
+    std::function<void()> onEdit(void (*command)(EditArea *));
     void rebuildRecentMenu();
     // Loads a document; false (with a message) when the file exists but cannot be read.
-    bool loadDocument(const QString &path, const QString &captionName);
+    bool loadDocument(const QString &path, const QString &displayName);
+    // Before Save overwrites the file: asks when another program changed it.
+    bool confirmOverwrite();
     void offerRecovery(bool offer);
     bool writeDocument(const QString &path);
     void onTextEdited();
@@ -85,7 +95,6 @@ private:
     void showPreview();
     void updateStatus();
     void colourReset();
-    void runOpener(const QString &name);
 
     EditArea *m_edit = nullptr;
     TagPalette *m_palette = nullptr;
@@ -99,13 +108,12 @@ private:
     QAction *m_s1 = nullptr;
     QList<QAction *> m_recentActions;
 
-    QString m_previewPath;
-    TextFormat m_format;
+    Document m_document;
     RecentFiles m_recent;
     UndoHistory m_history;
     SearchState m_search;
     int m_previousTab = 0;
-    bool m_unclean = false;  // the file held bytes that are not valid text
+    bool m_checkingDisk = false;
     std::unique_ptr<Recovery> m_recovery;
     bool m_shutDownDone = false;
 };

@@ -64,7 +64,7 @@ OptionsDialog::OptionsDialog(EditArea *edit, QWidget *parent) : QDialog(parent),
     m_size->setValue(int(f.pointSizeF()));
     connect(m_size, &QSpinBox::valueChanged, this,
             [this](int v) { m_label->setText(QStringLiteral("フォントサイズ=") + QString::number(v)); });
-    const int mode = Shared::UndoMode;
+    const int mode = m_mode = Shared::UndoMode;
     if (mode >= 0 && mode <= 2)
         m_modes[mode]->setChecked(true);
     resize(380, 220);
@@ -78,10 +78,11 @@ QString OptionsDialog::sizeLabel(double points)
     return QStringLiteral("フォントサイズ=") + n;
 }
 
-void OptionsDialog::run(EditArea *edit, QWidget *parent)
+int OptionsDialog::run(EditArea *edit, QWidget *parent)
 {
     OptionsDialog dlg(edit, parent);
     dlg.exec();
+    return dlg.undoMode();
 }
 
 void OptionsDialog::applyAndClose()
@@ -92,6 +93,7 @@ void OptionsDialog::applyAndClose()
     m_edit->setFont(f);
     for (int i = 0; i < 3; ++i)
         if (m_modes[i]->isChecked())
-            Shared::UndoMode = i;
+            m_mode = i;
+    Shared::UndoMode = m_mode;
     accept();
 }

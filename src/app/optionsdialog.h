@@ -13,8 +13,10 @@ class OptionsDialog : public QDialog {
 public:
     OptionsDialog(EditArea *edit, QWidget *parent = nullptr);
 
-    // Shows the dialog modally.
-    static void run(EditArea *edit, QWidget *parent);
+    // Shows the dialog modally; returns the undo mode: the one chosen on OK, otherwise the
+    // one it opened with.
+    static int run(EditArea *edit, QWidget *parent);
+    int undoMode() const { return m_mode; }
 
     void applyAndClose();  // OK; Cancel closes without applying
 
@@ -27,4 +29,5 @@ private:
     QSpinBox *m_size;
     QCheckBox *m_bold;
     QRadioButton *m_modes[3];
+    int m_mode = 1;
 };

@@ -52,10 +52,11 @@ void ColorFrm::confirm()
     accept();
 }
 
-void ColorFrm::run(QWidget *parent)
+QString ColorFrm::run(QWidget *parent)
 {
     ColorFrm dlg(parent);
     dlg.exec();
+    return Shared::ChosenColor;
 }
 
 void runColourPicker(QWidget *parent)

@@ -11,9 +11,9 @@ class ColorFrm : public QDialog {
 public:
     explicit ColorFrm(QWidget *parent = nullptr);
 
-    // Modal; Shared::ChosenColor holds the confirmed colour afterwards (unchanged when
-    // the window was closed without confirming).
-    static void run(QWidget *parent);
+    // Modal; returns Shared::ChosenColor, which holds the confirmed colour afterwards
+    // (unchanged when the window was closed without confirming).
+    static QString run(QWidget *parent);
 
     ChannelMixer *mixer() const { return m_mixer; }
     void confirm();

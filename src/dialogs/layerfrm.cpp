@@ -2,7 +2,6 @@
 
 #include "attrrows.h"
 #include "colorfrm.h"
-#include "platform/shared.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -95,8 +94,7 @@ QString LayerFrm::startTag() const
 
 void LayerFrm::pickColour()
 {
-    ColorFrm::run(this);
-    m_colour->setText(Shared::ChosenColor);
+    m_colour->setText(ColorFrm::run(this));
 }
 
 Insertion LayerFrm::insertion() const

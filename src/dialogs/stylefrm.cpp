@@ -202,14 +202,12 @@ void StyleFrm::pickFont()
 
 void StyleFrm::pickBackgroundColour()
 {
-    ColorFrm::run(this);
-    m_text[9]->setText(Shared::ChosenColor);
+    m_text[9]->setText(ColorFrm::run(this));
 }
 
 void StyleFrm::pickTextColour()
 {
-    ColorFrm::run(this);
-    m_text[10]->setText(Shared::ChosenColor);
+    m_text[10]->setText(ColorFrm::run(this));
 }
 
 void StyleFrm::confirm()
@@ -218,10 +216,11 @@ void StyleFrm::confirm()
     accept();
 }
 
-void StyleFrm::run(QWidget *parent)
+QString StyleFrm::run(QWidget *parent)
 {
     StyleFrm dlg(parent);
     dlg.exec();
+    return Shared::ChosenStyle;
 }
 
 void runStylePicker(QWidget *parent)

@@ -16,9 +16,9 @@ class StyleFrm : public QDialog {
 public:
     explicit StyleFrm(QWidget *parent = nullptr);
 
-    // Modal; Shared::ChosenStyle holds the confirmed declarations afterwards
-    // (unchanged when the window was closed without confirming).
-    static void run(QWidget *parent);
+    // Modal; returns Shared::ChosenStyle, which holds the confirmed declarations
+    // afterwards (unchanged when the window was closed without confirming).
+    static QString run(QWidget *parent);
 
     // The declarations the controls stand for, with the enclosing double quotes.
     QString declarations() const;

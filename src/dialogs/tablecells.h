@@ -9,6 +9,13 @@
 
 constexpr int MaxTableSize = 10;  // columns and rows
 
+// What the table wizard's steps hand on: the size from step 1, the start tag from step 2.
+struct TableSpec {
+    int columns = 1;
+    int rows = 1;
+    QString startTag;
+};
+
 // What the cell panel shows for one cell. Check boxes keep their 0/1 value, lists
 // their selected row (-1: nothing selected).
 struct CellState {

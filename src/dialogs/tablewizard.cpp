@@ -43,7 +43,7 @@ const QString Step2Caption = QStringLiteral("テーブルウィザード");
 
 // ---------------------------------------------------------------- step 1
 
-Wiz1Frm::Wiz1Frm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit)
+Wiz1Frm::Wiz1Frm(QWidget *parent) : QDialog(parent)
 {
     setObjectName("Wiz1frm");
     setWindowTitle(WizardCaption);
@@ -105,10 +105,17 @@ bool Wiz1Frm::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
+std::optional<QString> Wiz1Frm::compose(QWidget *parent)
+{
+    Wiz1Frm step1(parent);
+    step1.exec();
+    return step1.table();
+}
+
 void Wiz1Frm::run(EditArea *edit, QWidget *parent)
 {
-    Wiz1Frm step1(edit, parent);
-    step1.exec();
+    if (const std::optional<QString> table = compose(parent))
+        edit->insert(*table);
 }
 
 void Wiz1Frm::updateSizeLabel()
@@ -118,19 +125,21 @@ void Wiz1Frm::updateSizeLabel()
 
 void Wiz1Frm::next()
 {
-    Shared::TableColumns = m_columns->value();
-    Shared::TableRows = m_rows->value();
+    TableSpec chosen;
+    chosen.columns = Shared::TableColumns = m_columns->value();
+    chosen.rows = Shared::TableRows = m_rows->value();
     hide();
     {
-        Wiz2Frm step2(m_edit, parentWidget());
+        Wiz2Frm step2(chosen, parentWidget());
         step2.exec();
+        m_table = step2.table();
     }
     accept();
 }
 
 // ---------------------------------------------------------------- step 2
 
-Wiz2Frm::Wiz2Frm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit)
+Wiz2Frm::Wiz2Frm(const TableSpec &chosen, QWidget *parent) : QDialog(parent), m_chosen(chosen)
 {
     setObjectName("Wiz2frm");
     setWindowTitle(Step2Caption);
@@ -145,11 +154,13 @@ Wiz2Frm::Wiz2Frm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit
 
 void Wiz2Frm::next()
 {
-    Shared::TableStartTag = tableStartTag(m_rows);
+    TableSpec chosen = m_chosen;
+    chosen.startTag = Shared::TableStartTag = tableStartTag(m_rows);
     hide();
     {
-        Wiz3Frm step3(m_edit, parentWidget());
+        Wiz3Frm step3(chosen, parentWidget());
         step3.exec();
+        m_table = step3.table();
     }
     accept();
 }
@@ -196,7 +207,7 @@ const QColor &Wiz3Frm::selectedColor()
     return blue;
 }
 
-Wiz3Frm::Wiz3Frm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit)
+Wiz3Frm::Wiz3Frm(const TableSpec &chosen, QWidget *parent) : QDialog(parent), m_chosen(chosen)
 {
     setObjectName("Wiz3frm");
     setWindowTitle(WizardCaption);
@@ -264,7 +275,7 @@ Wiz3Frm::Wiz3Frm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(edit
     // Enter in the panel's boxes must not finish the whole table by accident.
     ok->setAutoDefault(false);
     ok->setDefault(false);
-    connect(ok, &QPushButton::clicked, this, &Wiz3Frm::insertAndClose);
+    connect(ok, &QPushButton::clicked, this, &Wiz3Frm::finishTable);
 
     load();
 }
@@ -273,8 +284,8 @@ void Wiz3Frm::load()
 {
     selectRow(m_align, 0);
     selectRow(m_valign, 0);
-    m_columns = qBound(1, Shared::TableColumns, MaxTableSize);
-    m_rowsCount = qBound(1, Shared::TableRows, MaxTableSize);
+    m_columns = qBound(1, m_chosen.columns, MaxTableSize);
+    m_rowsCount = qBound(1, m_chosen.rows, MaxTableSize);
     for (int c = 0; c < m_columns; ++c) {
         for (int r = 0; r < m_rowsCount; ++r) {
             GridLabel *label = m_labels[gridIndex(c, r)];
@@ -377,10 +388,9 @@ void Wiz3Frm::storeCellHtml()
     CellHtml[m_column][m_row] = buildCellHtml(panelState());
 }
 
-void Wiz3Frm::insertAndClose()
+void Wiz3Frm::finishTable()
 {
     storeCellHtml();
-    // One insertion: the whole table is one change of the text.
-    m_edit->insert(buildTableText(Shared::TableStartTag, m_columns, m_rowsCount, CellHtml));
+    m_table = buildTableText(m_chosen.startTag, m_columns, m_rowsCount, CellHtml);
     accept();
 }

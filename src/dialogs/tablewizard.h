@@ -1,10 +1,11 @@
 #pragma once
 // The table wizard: three modal steps (size, table attributes, cells) chained one
-// inside the other. Step 1 and 2 hide themselves while the next step runs and close
-// when it returns; only step 3's OK writes into the editing area. Closing any step
-// with its close box (or Esc) ends the chain without inserting anything.
+// inside the other, each handing a TableSpec to the next. Step 1 and 2 hide themselves
+// while the next step runs and close when it returns; step 3's OK makes the table.
+// Closing any step with its close box (or Esc) ends the chain without a table.
 #include <QDialog>
 #include <QLabel>
+#include <optional>
 #include <vector>
 
 #include "attrrows.h"
@@ -23,20 +24,23 @@ class QScrollBar;
 class Wiz1Frm : public QDialog {
     Q_OBJECT
 public:
-    explicit Wiz1Frm(EditArea *edit, QWidget *parent = nullptr);
+    explicit Wiz1Frm(QWidget *parent = nullptr);
 
-    // Runs the whole wizard modally; the table replaces the selection of edit.
+    // Runs the whole wizard modally: the table text, or nothing when a step was closed.
+    static std::optional<QString> compose(QWidget *parent);
+    // The same, and the table replaces the selection of edit as one change.
     static void run(EditArea *edit, QWidget *parent);
 
     void updateSizeLabel();
-    // "次へ-->": keeps the size in Shared::TableColumns/TableRows and runs step 2.
+    // "次へ-->": runs step 2 with the size (also left in Shared::TableColumns/TableRows).
     void next();
+    const std::optional<QString> &table() const { return m_table; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    EditArea *m_edit;
+    std::optional<QString> m_table;
     QScrollBar *m_columns;
     QScrollBar *m_rows;
     QLabel *m_size;
@@ -46,13 +50,15 @@ private:
 class Wiz2Frm : public QDialog {
     Q_OBJECT
 public:
-    explicit Wiz2Frm(EditArea *edit, QWidget *parent = nullptr);
+    explicit Wiz2Frm(const TableSpec &chosen, QWidget *parent = nullptr);
 
-    // "次へ-->": keeps the start tag in Shared::TableStartTag and runs step 3.
+    // "次へ-->": runs step 3 with the start tag (also left in Shared::TableStartTag).
     void next();
+    const std::optional<QString> &table() const { return m_table; }
 
 private:
-    EditArea *m_edit;
+    TableSpec m_chosen;
+    std::optional<QString> m_table;
     std::vector<AttrRow> m_rows;
 };
 
@@ -78,15 +84,17 @@ private:
 class Wiz3Frm : public QDialog {
     Q_OBJECT
 public:
-    explicit Wiz3Frm(EditArea *edit, QWidget *parent = nullptr);
+    explicit Wiz3Frm(const TableSpec &chosen, QWidget *parent = nullptr);
 
     void load();
     void selectCell(int index);
     void saveCellSettings();
     void loadCellSettings();
     void storeCellHtml();  // the panel's cell HTML for the selected cell
-    // "OK": writes the table in place of the selection, as one change.
-    void insertAndClose();
+    // "OK": makes the table and closes.
+    void finishTable();
+    // The table made by OK; nothing before.
+    const std::optional<QString> &table() const { return m_table; }
 
     int currentColumn() const { return m_column; }
     int currentRow() const { return m_row; }
@@ -102,7 +110,8 @@ private:
     void paintLabel(int index, const QColor &color);
     void moveSelection(int index, int dColumn, int dRow);
 
-    EditArea *m_edit;
+    TableSpec m_chosen;
+    std::optional<QString> m_table;
     int m_columns = 1;
     int m_rowsCount = 1;
     int m_column = 0;

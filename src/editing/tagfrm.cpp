@@ -2,7 +2,6 @@
 
 #include "platform/editarea.h"
 #include "platform/pickers.h"
-#include "platform/shared.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -74,8 +73,7 @@ void TagFrm::pickDeclarations(int index)
 {
     if (index < 0 || index >= Rows)
         return;
-    Pickers::run(Pickers::style, this);
-    m_declarations[index]->setText(declarationsOf(Shared::ChosenStyle));
+    m_declarations[index]->setText(declarationsOf(Pickers::pickStyle(this)));
 }
 
 Insertion TagFrm::insertion() const

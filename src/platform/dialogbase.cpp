@@ -31,10 +31,10 @@ QPushButton *addCancelButton(QPushButton *defaultButton, const QString &name, co
 
 void browseForPath(QWidget *parent, QLineEdit *box)
 {
-    Shared::PickedPath.clear();
-    Pickers::run(Pickers::path, parent);
-    if (!Shared::PickedPath.isEmpty())
-        box->setText(Shared::PickedPath);
+    Shared::PickedPath.clear();  // a picker that does not answer leaves the box alone
+    const QString path = Pickers::pickPath(parent);
+    if (!path.isEmpty())
+        box->setText(path);
 }
 
 InsertingDialog::InsertingDialog(EditArea *edit, QWidget *parent, const QString &name, const QString &caption)

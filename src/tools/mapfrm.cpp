@@ -247,8 +247,7 @@ QString MapFrm::askLink()
     Prompts::info(this, kLinkPrompt);
     // A picker closed without an answer leaves no stale path from an earlier use.
     Shared::PickedPath.clear();
-    Pickers::run(Pickers::path, this);
-    return Shared::PickedPath;
+    return Pickers::pickPath(this);
 }
 
 void MapFrm::pressOnPicture(QPointF pos)
@@ -305,8 +304,7 @@ void MapFrm::insertAndClose()
 void MapFrm::pickPicturePath()
 {
     Shared::PickedPath.clear();
-    Pickers::run(Pickers::path, this);
-    m_pathTxt->setText(Shared::PickedPath);
+    m_pathTxt->setText(Pickers::pickPath(this));
 }
 
 void MapFrm::pickLineColour()

@@ -233,10 +233,11 @@ void PathFrm::buildControls()
     resize(820, 440);
 }
 
-void PathFrm::run(QWidget *parent)
+QString PathFrm::run(QWidget *parent)
 {
     PathFrm dialog(parent);
     dialog.exec();
+    return Shared::PickedPath;
 }
 
 Mode PathFrm::mode() const

@@ -21,8 +21,8 @@ class PathFrm : public QDialog {
 public:
     explicit PathFrm(QWidget *parent = nullptr);
 
-    // Shows the picker modally; afterwards Shared::PickedPath holds the answer.
-    static void run(QWidget *parent);
+    // Shows the picker modally; returns Shared::PickedPath, which holds the answer.
+    static QString run(QWidget *parent);
 
     PathLogic::Mode mode() const;
     const PathLogic::Folders &folders() const { return m_folders; }

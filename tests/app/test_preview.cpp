@@ -167,7 +167,7 @@ private slots:
     {
         for (int mode : {1, 2}) {
             auto w = start();
-            Shared::UndoMode = mode;
+            w->setUndoMode(mode);
             const QString before = w->edit()->text();
             w->edit()->insert("A");
             w->edit()->insert("B");
@@ -189,7 +189,7 @@ private slots:
     void modeOffDisablesUndoAndWritesNothing()
     {
         auto w = start();
-        Shared::UndoMode = 0;
+        w->setUndoMode(0);
         QFile::remove(folders->program + "/modo0.tmp");
         w->edit()->insert("x");
         QVERIFY(!QFile::exists(folders->program + "/modo0.tmp"));
@@ -257,6 +257,7 @@ private slots:
             dlg.findChild<QCheckBox *>("Check1")->setChecked(true);
             dlg.findChild<QRadioButton *>("Option3")->setChecked(true);
             dlg.applyAndClose();
+            QCOMPARE(dlg.undoMode(), 2);
         }
         QCOMPARE(w->edit()->font().pointSizeF(), 9.0);
         QVERIFY(w->edit()->font().bold());
@@ -265,6 +266,7 @@ private slots:
             OptionsDialog dlg(w->edit());
             dlg.findChild<QRadioButton *>("Option1")->setChecked(true);
             dlg.findChild<QPushButton *>("Command2")->click();  // cancel changes nothing
+            QCOMPARE(dlg.undoMode(), 2);
         }
         QCOMPARE(Shared::UndoMode, 2);
         {

@@ -23,12 +23,12 @@ using Opener = std::function<void(EditArea *, QWidget *)>;
 std::unique_ptr<QDialog> make(const QString &name, EditArea *edit)
 {
     if (name == "hrfrm")
-        return std::make_unique<HrFrm>(nullptr, edit);
+        return std::make_unique<HrFrm>(edit);
     if (name == "Marqueefrm")
-        return std::make_unique<MarqueeFrm>(nullptr, edit);
+        return std::make_unique<MarqueeFrm>(edit);
     if (name == "hyoufrm")
-        return std::make_unique<HyouFrm>(nullptr, edit);
-    return std::make_unique<TdFrm>(nullptr, edit);
+        return std::make_unique<HyouFrm>(edit);
+    return std::make_unique<TdFrm>(edit);
 }
 
 // What the user does, one step an entry: "Check1" checks (or selects an option button),

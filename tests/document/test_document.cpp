@@ -1,0 +1,158 @@
+// The document: its modified state as the text changes, loads and saves; where it lives
+// after Save As; a file changed by another program.
+#include "document/document.h"
+#include "platform/shared.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+}
+
+class TestDocument : public QObject {
+    Q_OBJECT
+private slots:
+    void modifiedStateIsTracked()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("a.htm");
+        writeBytes(path, "abc\r\n");
+        Document doc;
+        QSignalSpy flips(&doc, &Document::modifiedChanged);
+        QCOMPARE(doc.load(path, "a.htm").text, QString("abc"));
+        QVERIFY(!doc.isModified());
+        QCOMPARE(flips.count(), 0);
+
+        // Many changes, one flip; the revision counts every change.
+        const quint64 saved = doc.savedRevision();
+        doc.noteChange();
+        doc.noteChange();
+        QVERIFY(doc.isModified());
+        QCOMPARE(flips.count(), 1);
+        QCOMPARE(flips.last().first().toBool(), true);
+        QCOMPARE(doc.revision(), saved + 2);
+        QCOMPARE(doc.savedRevision(), saved);
+
+        // Undo back to the saved text marks it unmodified without touching the file.
+        doc.setModified(false);
+        QCOMPARE(flips.count(), 2);
+        doc.setModified(false);
+        QCOMPARE(flips.count(), 2);
+
+        // The file changing on disk is no change of the text.
+        writeBytes(path, "abcd\r\n");
+        QVERIFY(!doc.isModified());
+
+        // Saving makes the current revision the saved one.
+        doc.noteChange();
+        QString error;
+        QVERIFY(doc.save(path, "xyz", &error));
+        QVERIFY(!doc.isModified());
+        QCOMPARE(doc.savedRevision(), doc.revision());
+        QCOMPARE(flips.count(), 4);
+    }
+
+    void loadSaveAsAndFailures()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.filePath("a.htm");
+        writeBytes(a, "\xEF\xBB\xBFline\nnext\n");
+        Document doc;
+        QSignalSpy moved(&doc, &Document::pathChanged);
+        doc.load(a, "a.htm");
+        QCOMPARE(doc.path(), a);
+        QCOMPARE(Shared::DocumentPath, a);
+        QCOMPARE(doc.previewPath(), a + "$.tmp");
+        QVERIFY(doc.format().bom);
+        QCOMPARE(moved.count(), 1);
+
+        // Save As: the document lives in the new place, in the same format.
+        const QString b = dir.filePath("b.htm");
+        QString error;
+        doc.noteChange();
+        QVERIFY(doc.save(b, "line\nnext", &error));
+        QCOMPARE(doc.path(), b);
+        QCOMPARE(doc.displayName(), QString("b.htm"));
+        QCOMPARE(Shared::DocumentPath, b);
+        QCOMPARE(doc.previewPath(), b + "$.tmp");
+        QCOMPARE(moved.count(), 2);
+        QFile f(b);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("\xEF\xBB\xBFline\nnext\n"));
+
+        // A failed save changes nothing and says why.
+        doc.noteChange();
+        QVERIFY(!doc.save(dir.filePath("no/such/folder/c.htm"), "x", &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(doc.path(), b);
+        QVERIFY(doc.isModified());
+
+        // A file that exists but cannot be read leaves the document as it was.
+        const TextFileRead r = doc.load(dir.path(), "folder");
+        QCOMPARE(r.status, TextFileRead::Unreadable);
+        QCOMPARE(doc.path(), b);
+        QVERIFY(doc.isModified());
+
+        // A missing file is a new, empty document of that path in the default format.
+        const QString missing = dir.filePath("new.htm");
+        QCOMPARE(doc.load(missing, "new.htm").status, TextFileRead::Missing);
+        QCOMPARE(doc.path(), missing);
+        QVERIFY(!doc.format().bom);
+        QVERIFY(!doc.isModified());
+
+        // After switching to UTF-8 the next save writes UTF-8 without a byte-order mark.
+        writeBytes(a, "\x82\xA0\r\n");  // "あ" in Shift_JIS
+        doc.load(a, "a.htm");
+        QCOMPARE(doc.format().encoding, QByteArray("Shift_JIS"));
+        doc.switchToUtf8();
+        QVERIFY(doc.save(a, "あ😀", &error));
+        QFile g(a);
+        QVERIFY(g.open(QIODevice::ReadOnly));
+        QCOMPARE(g.readAll(), QString("あ😀\r\n").toUtf8());
+    }
+
+    void fileChangedByAnotherProgram()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("a.htm");
+        writeBytes(path, "one\n");
+        Document doc;
+        doc.load(path, "a.htm");
+        QVERIFY(!doc.isChangedOnDisk());
+
+        QSignalSpy changed(&doc, &Document::fileChanged);
+        writeBytes(path, "another program\n");
+        QVERIFY(doc.isChangedOnDisk());
+        QVERIFY(doc.hasUnseenDiskChange());
+        QTRY_VERIFY(changed.count() > 0);
+
+        // Seen: no more reports until the next change, but a save still has to ask.
+        doc.markDiskChangeSeen();
+        QVERIFY(!doc.hasUnseenDiskChange());
+        QVERIFY(doc.isChangedOnDisk());
+        QFile::remove(path);
+        QVERIFY(doc.hasUnseenDiskChange());
+
+        // The document's own saves are not changes by another program.
+        QString error;
+        QVERIFY(doc.save(path, "mine", &error));
+        QVERIFY(!doc.isChangedOnDisk());
+        QVERIFY(!doc.hasUnseenDiskChange());
+
+        // A document without a file of its own is never reported.
+        Document none;
+        none.load(QString(), QString());
+        QVERIFY(!none.isChangedOnDisk());
+    }
+};
+
+QTEST_MAIN(TestDocument)
+#include "test_document.moc"
