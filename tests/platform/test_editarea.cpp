@@ -72,7 +72,7 @@ private slots:
         QCOMPARE(edit.textLength(), int(typed.size()));
         edit.select(0, 5);
         QCOMPARE(edit.selText(), QStringLiteral("a\u00A0b&n"));
-        edit.select(8, 4);
+        edit.select(9, 4);
         QCOMPARE(edit.selText(), QStringLiteral("\nc\u2028d"));
     }
 
