@@ -19,6 +19,7 @@
 #include "platform/printing.h"
 #include "platform/prompts.h"
 #include "platform/shared.h"
+#include "tools/checkpane.h"
 #include "tools/gradfrm.h"
 #include "tools/helpviewer.h"
 #include "tools/mapfrm.h"
@@ -93,6 +94,11 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 
     buildMenus();
     Commands::installPickers();
+    m_checkPane = new CheckPane(m_edit, [this] {
+        return CheckPane::Page{m_document.isUntitled() ? QString() : m_document.path(), m_document.format().encoding};
+    }, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_checkPane);
+    m_checkPane->restoreVisibility();
 
     connect(m_edit, &EditArea::textEdited, this, &MainWindow::onTextEdited);
     connect(&m_document, &Document::fileChanged, this, [this] {
@@ -262,6 +268,8 @@ void MainWindow::buildMenus()
     addAction(tools, "tlHyou", QStringLiteral("表ウィザード(&T)"), {}, tool(Wiz1Frm::run));
     addAction(tools, "tlImap", QStringLiteral("イメージマップ(&I)"), {}, tool(MapFrm::run));
     addAction(tools, "tlGrad", QStringLiteral("グラデーション文字(&G)"), {}, tool(GradFrm::run));
+    addAction(tools, "HtmlCheck", QStringLiteral("HTML をチェック(&C)"), QKeySequence(Qt::Key_F8),
+              [this] { m_checkPane->showAndCheck(); });
 
     // Help
     QMenu *help = newMenu(nullptr, "mmHelp", QStringLiteral("ヘルプ(&H)"));
@@ -506,6 +514,7 @@ bool MainWindow::save()
     if (m_preview->hasBrowser())
         m_preview->reload();
     updateStatus();
+    m_checkPane->documentSaved();
     return true;
 }
 
@@ -522,6 +531,7 @@ bool MainWindow::saveAs()
     m_recent.add(path);
     rebuildRecentMenu();
     updateStatus();
+    m_checkPane->documentSaved();
     return true;
 }
 

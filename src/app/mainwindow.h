@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class CheckPane;
 class EditArea;
 class PreviewPane;
 class QAction;
@@ -100,6 +101,7 @@ private:
     TagPalette *m_palette = nullptr;
     QTabWidget *m_tabs = nullptr;
     PreviewPane *m_preview = nullptr;
+    CheckPane *m_checkPane = nullptr;
     QLabel *m_statusFormat = nullptr;
     QLabel *m_statusCaret = nullptr;
     QHash<QString, QAction *> m_actions;

@@ -356,7 +356,7 @@ struct LinkChecker {
         const QStringView path = v.left(cut);
         if (path.isEmpty())
             return;  // "#top", "?page=2": this page
-        if (path.startsWith(u'/') || path.contains(u'<') || path.contains(u'{'))
+        if (path.startsWith(u'/') || path.contains(u'<') || path.contains(u'{') || path.contains(QChar(0)))
             return;  // site-absolute, or made by a script or template
         int schemeLength = 0;
         if (hasScheme(path, &schemeLength)) {
