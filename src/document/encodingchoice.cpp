@@ -22,7 +22,8 @@ const QList<QByteArray> &allEncodings()
         const int32_t n = ucnv_countAvailable();
         for (int32_t i = 0; i < n; ++i) {
             const QByteArray name = canonicalEncoding(ucnv_getAvailableName(i));
-            if (name.isEmpty() || mainEncodings().contains(name) || others.contains(name))
+            // Names with options ("ibm-1047_P100-1995,swaplfnl") are variants of another entry.
+            if (name.isEmpty() || name.contains(',') || mainEncodings().contains(name) || others.contains(name))
                 continue;
             if (!TextCodec(name).isValid())
                 continue;

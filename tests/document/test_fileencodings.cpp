@@ -353,6 +353,7 @@ void TestFileEncodings::encodingLists()
     for (const char *e : {"windows-1252", "KOI8-R", "GB18030", "Big5", "EUC-KR", "ISO-8859-2"})
         QVERIFY2(all.contains(e), e);
     QCOMPARE(QSet<QByteArray>(all.begin(), all.end()).size(), all.size());
+    QVERIFY(std::none_of(all.begin(), all.end(), [](const QByteArray &e) { return e.contains(','); }));
     for (const QByteArray &e : all)
         QVERIFY2(TextCodec(e).isValid(), e.constData());
     QVERIFY(EncodingChoice::allowsBom("UTF-8") && EncodingChoice::allowsBom("UTF-16BE"));
