@@ -1,5 +1,7 @@
 #include "encoding.h"
 
+#include "jisx0213.h"
+
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
@@ -20,15 +22,20 @@ const qsizetype kDetectorSample = 64 * 1024;
 struct ToUContext {
     qsizetype errors = 0;
     bool stop = false;
+    const char *base = nullptr;              // with offsets: the start of the bytes converted
+    std::vector<qsizetype> *offsets = nullptr;  // where each undecodable sequence starts
+    int max = 0;
 };
 
-void U_CALLCONV onUndecodable(const void *context, UConverterToUnicodeArgs *args, const char *, int32_t,
+void U_CALLCONV onUndecodable(const void *context, UConverterToUnicodeArgs *args, const char *, int32_t length,
                               UConverterCallbackReason reason, UErrorCode *err)
 {
     if (reason > UCNV_IRREGULAR)
         return;  // reset, close or clone: nothing to do
     auto *c = static_cast<ToUContext *>(const_cast<void *>(context));
     ++c->errors;
+    if (c->offsets && qsizetype(c->offsets->size()) < c->max)
+        c->offsets->push_back(qsizetype(args->source - c->base) - length);
     if (c->stop)
         return;  // *err stays an error: the conversion ends here
     *err = U_ZERO_ERROR;
@@ -59,7 +66,9 @@ void U_CALLCONV onUnencodable(const void *context, UConverterFromUnicodeArgs *ar
     for (const char ch : {'&', '#', 'x'})
         ref[len++] = UChar(ch);
     char hex[12];
-    std::snprintf(hex, sizeof hex, "%X", unsigned(codePoint));
+    // A lone surrogate is no character: it is written as the replacement character.
+    const UChar32 written = (codePoint >= 0xD800 && codePoint <= 0xDFFF) ? 0xFFFD : codePoint;
+    std::snprintf(hex, sizeof hex, "%X", unsigned(written));
     for (const char *h = hex; *h; ++h)
         ref[len++] = UChar(*h);
     ref[len++] = UChar(';');
@@ -344,6 +353,27 @@ bool isVendorArea(QChar c)
     return c.unicode() >= 0xF860 && c.unicode() <= 0xF8FF;
 }
 
+// Characters of the user-defined area of Windows Shift_JIS (lead bytes 0xF0-0xF9).
+bool hasUserDefinedArea(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0xE000 && c.unicode() <= 0xE757; });
+}
+
+// Japanese prose: hiragana and katakana are at least a sixth of the characters beyond ASCII.
+bool looksJapanese(const QString &text)
+{
+    qsizetype wide = 0, kana = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || QChar::isLowSurrogate(u))
+            continue;
+        ++wide;
+        if ((u >= 0x3041 && u <= 0x30FF) || (u >= 0x31F0 && u <= 0x31FF))
+            ++kana;
+    }
+    return wide > 0 && kana * 6 >= wide;
+}
+
 bool hasNul(const QString &text)
 {
     return text.contains(QChar(0));
@@ -357,6 +387,11 @@ qsizetype countC1(const QString &text)
             ++n;
     }
     return n;
+}
+
+Jisx0213::Form jisForm(int jis)
+{
+    return jis == 1 ? Jisx0213::Form::ShiftJis : Jisx0213::Form::Euc;
 }
 
 bool isAsciiCompatible(TextCodec &codec)
@@ -507,6 +542,12 @@ TextCodec::TextCodec(const QByteArray &encoding)
         m_valid = true;
         return;
     }
+    if (canon == "Shift_JIS-2004" || canon == "EUC-JIS-2004") {
+        m_jis = canon == "Shift_JIS-2004" ? 1 : 2;
+        m_escapeVendorArea = false;
+        m_valid = Jisx0213::available(m_jis == 1 ? Jisx0213::Form::ShiftJis : Jisx0213::Form::Euc);
+        return;
+    }
     const char *icuName = canon == "Shift_JIS" ? "windows-31j" : canon.constData();
     UErrorCode err = U_ZERO_ERROR;
     m_cnv = ucnv_open(icuName, &err);
@@ -593,6 +634,8 @@ QString TextCodec::decode(const char *data, qsizetype size, qsizetype *errors, s
         return {};
     if (m_utf16)
         return decodeUtf16(data, size, errors, offsets);
+    if (m_jis)
+        return Jisx0213::decode(jisForm(m_jis), data, size, errors, offsets);
 
     ToUContext ctx;
     QString out;
@@ -614,10 +657,61 @@ bool TextCodec::accepts(const char *data, qsizetype size)
         decodeUtf16(data, size, &errors, nullptr);
         return errors == 0;
     }
+    if (m_jis) {
+        qsizetype errors = 0;
+        Jisx0213::decode(jisForm(m_jis), data, size, &errors, nullptr, nullptr, true);
+        return errors == 0;
+    }
     ToUContext ctx;
     ctx.stop = true;
     const UErrorCode err = convertToUnicode(m_cnv, ctx, data, size, nullptr, nullptr);
     return U_SUCCESS(err) && ctx.errors == 0;
+}
+
+std::vector<qsizetype> TextCodec::errorOffsets(const char *data, qsizetype size, int max, qsizetype *total)
+{
+    std::vector<qsizetype> found;
+    qsizetype count = 0;
+    if (!m_valid) {
+        count = size > 0 ? 1 : 0;
+        if (count && max > 0)
+            found.push_back(0);
+    } else if (m_utf16) {
+        const auto *s = reinterpret_cast<const unsigned char *>(data);
+        const bool le = m_utf16 == 1;
+        const qsizetype units = size / 2;
+        auto unit = [&](qsizetype i) {
+            return le ? char16_t(s[2 * i] | (s[2 * i + 1] << 8)) : char16_t((s[2 * i] << 8) | s[2 * i + 1]);
+        };
+        auto note = [&](qsizetype at) {
+            ++count;
+            if (qsizetype(found.size()) < max)
+                found.push_back(at);
+        };
+        for (qsizetype i = 0; i < units; ++i) {
+            const char16_t u = unit(i);
+            if (QChar::isHighSurrogate(u) && i + 1 < units && QChar::isLowSurrogate(unit(i + 1)))
+                ++i;
+            else if (QChar::isSurrogate(u))
+                note(2 * i);
+        }
+        if (size & 1)
+            note(size - 1);
+    } else if (m_jis) {
+        std::vector<qsizetype> all;
+        Jisx0213::decode(jisForm(m_jis), data, size, &count, nullptr, &all);
+        found.assign(all.begin(), all.begin() + std::min<qsizetype>(qsizetype(all.size()), max));
+    } else {
+        ToUContext ctx;
+        ctx.base = data;
+        ctx.offsets = &found;
+        ctx.max = max;
+        convertToUnicode(m_cnv, ctx, data, size, nullptr, nullptr);
+        count = ctx.errors;
+    }
+    if (total)
+        *total = count;
+    return found;
 }
 
 QByteArray TextCodec::encode(QStringView text, qsizetype *unencodable)
@@ -637,6 +731,8 @@ QByteArray TextCodec::encode(QStringView text, qsizetype *unencodable)
         }
         return out;
     }
+    if (m_jis)
+        return Jisx0213::encode(jisForm(m_jis), text, unencodable);
     FromUContext ctx;
     QString escaped;
     if (m_escapeVendorArea && std::any_of(text.begin(), text.end(), isVendorArea)) {
@@ -664,6 +760,11 @@ qsizetype TextCodec::firstUnencodable(QStringView text)
 {
     if (!m_valid || m_utf16)
         return -1;
+    if (m_jis) {
+        qsizetype first = -1;
+        Jisx0213::encode(jisForm(m_jis), text, nullptr, &first);
+        return first;
+    }
     if (m_escapeVendorArea) {
         const auto v = std::find_if(text.begin(), text.end(), isVendorArea);
         if (v != text.end()) {
@@ -772,6 +873,22 @@ Decoded decodeBytes(const QByteArray &bytes)
     Attempt sjis = attempt("Shift_JIS", bytes);
     TextCodec eucCodec("EUC-JP");
     const bool eucClean = eucCodec.accepts(p, n);
+    // JIS X 0213 only where neither JIS X 0208 form reads the page: characters beyond JIS X 0208
+    // are errors in both, and plane-2 codes of Shift_JIS-2004 (lead bytes 0xF0-0xF9) read in the
+    // Windows variant as its user-defined area. Pages in plain JIS X 0208 never get here.
+    // Both read almost any bytes, so the text they give must also look like Japanese.
+    if (!eucClean && (sjis.errors != 0 || hasUserDefinedArea(sjis.text))) {
+        Attempt sjis2004 = attempt("Shift_JIS-2004", bytes);
+        Attempt euc2004 = attempt("EUC-JIS-2004", bytes);
+        const bool sjisOk = sjis2004.errors == 0 && looksJapanese(sjis2004.text);
+        const bool eucOk = euc2004.errors == 0 && looksJapanese(euc2004.text);
+        if (sjisOk && eucOk && looksLikeEucJp(bytes))
+            return finish(std::move(euc2004));
+        if (sjisOk)
+            return finish(std::move(sjis2004));
+        if (eucOk)
+            return finish(std::move(euc2004));
+    }
     if (sjis.errors == 0 && eucClean) {
         if (looksLikeEucJp(bytes))
             return decodeFrom("EUC-JP", bytes, 0, false);
@@ -863,6 +980,10 @@ QByteArray canonicalEncoding(const QByteArray &label)
         {"x-ms-cp932", "Shift_JIS"},  {"ibm-943", "Shift_JIS"},    {"x-shift_jis", "Shift_JIS"},
         {"euc-jp", "EUC-JP"},         {"eucjp", "EUC-JP"},         {"x-euc-jp", "EUC-JP"},
         {"x-euc", "EUC-JP"},          {"ujis", "EUC-JP"},          {"cseucpkdfmtjapanese", "EUC-JP"},
+        {"shift_jis-2004", "Shift_JIS-2004"}, {"shift_jisx0213", "Shift_JIS-2004"}, {"sjis-2004", "Shift_JIS-2004"},
+        {"x-sjis-2004", "Shift_JIS-2004"}, {"shift-jis-2004", "Shift_JIS-2004"}, {"shiftjisx0213", "Shift_JIS-2004"},
+        {"euc-jis-2004", "EUC-JIS-2004"}, {"euc-jisx0213", "EUC-JIS-2004"}, {"x-euc-jisx0213", "EUC-JIS-2004"},
+        {"eucjis2004", "EUC-JIS-2004"}, {"euc-jis2004", "EUC-JIS-2004"},
         {"iso-2022-jp", "ISO-2022-JP"}, {"csiso2022jp", "ISO-2022-JP"}, {"jis", "ISO-2022-JP"},
         {"windows-1252", "windows-1252"}, {"cp1252", "windows-1252"}, {"x-cp1252", "windows-1252"},
         {"iso-8859-1", "windows-1252"}, {"iso8859-1", "windows-1252"}, {"iso_8859-1", "windows-1252"},

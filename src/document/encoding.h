@@ -3,7 +3,7 @@
 //
 // Encoding names used throughout: "UTF-8", "UTF-16LE", "UTF-16BE", "Shift_JIS" (always the
 // Windows variant, code page 932, so that ①, ㈱, ＼ and the NEC/IBM extensions survive),
-// "EUC-JP", "ISO-2022-JP", and for pages that declare anything else the IANA name of that
+// "EUC-JP", "ISO-2022-JP", "Shift_JIS-2004", "EUC-JIS-2004" (JIS X 0213), and for pages that declare anything else the IANA name of that
 // charset (for example "windows-1252", "KOI8-R").
 #include <QByteArray>
 #include <QString>
@@ -45,6 +45,8 @@ public:
                    std::vector<qsizetype> *offsets = nullptr);
     // Whether the bytes decode without a single error; stops at the first one.
     bool accepts(const char *data, qsizetype size);
+    // Byte offsets of the first max sequences that do not decode; *total gets how many there are.
+    std::vector<qsizetype> errorOffsets(const char *data, qsizetype size, int max, qsizetype *total = nullptr);
 
     // Encodes. A character the encoding cannot hold is written as an HTML character reference
     // ("&#x1F600;"), never as "?", and counted in *unencodable. Best-fit mappings that would read
@@ -61,6 +63,7 @@ private:
     QByteArray m_name;
     UConverter *m_cnv = nullptr;
     int m_utf16 = 0;  // 0: ICU converter, 1: UTF-16LE, 2: UTF-16BE
+    int m_jis = 0;    // 0: not JIS X 0213, 1: Shift_JIS-2004, 2: EUC-JIS-2004
     bool m_valid = false;
     bool m_stateful = false;
     bool m_singleByte = false;
@@ -79,6 +82,9 @@ private:
 //    that decodes cleanly; when both Shift_JIS and EUC-JP do, the text's character classes and ICU's
 //    charset detector decide, Shift_JIS winning doubt. Never a Western single-byte charset unless
 //    the page declares it.
+// 7. when neither Shift_JIS nor EUC-JP reads the page cleanly (or Shift_JIS only through its
+//    user-defined area), Shift_JIS-2004 or EUC-JIS-2004 when one of them does (JIS X 0213) and
+//    the text is Japanese (kana make up a sixth of it), since they read almost any bytes.
 // When no candidate decodes cleanly (a binary file, a damaged page) the one with the fewest errors
 // is used (a page that is overwhelmingly UTF-8 stays UTF-8) and clean is false. Text with NUL
 // characters is not clean either.

@@ -458,6 +458,29 @@ bool sameEncoding(const QByteArray &a, const QByteArray &b)
     return canonicalEncoding(a) == canonicalEncoding(b);
 }
 
+// Whether the file had line ends other than its most frequent one.
+bool hasMixedLineEnds(const TextFileOrigin &o, TextCodec &codec)
+{
+    const QByteArray bom = o.bom ? codec.byteOrderMark() : QByteArray();
+    const std::vector<ByteLine> lines =
+        splitBytes(o.bytes, bom.size(), codec.isUtf16(), codec.name() == "UTF-16LE", o.finalLineEnd);
+    const int want = o.lineEnd == LineEnd::CRLF ? 2 : 1;
+    const int unit = codec.isUtf16() ? 2 : 1;
+    for (const ByteLine &l : lines) {
+        const qsizetype len = (l.end - l.contentEnd) / unit;
+        if (len == 0)
+            continue;
+        if (len != want)
+            return true;
+        if (want == 1) {
+            const char c = o.bytes[l.contentEnd + (unit == 2 && codec.name() == "UTF-16BE" ? 1 : 0)];
+            if ((c == '\r') != (o.lineEnd == LineEnd::CR))
+                return true;
+        }
+    }
+    return false;
+}
+
 // Japanese reason for a failed save, with the system's own words after it.
 QString describeWriteFailure(const QString &path, const QString &detail)
 {
@@ -481,6 +504,19 @@ QString describeWriteFailure(const QString &path, const QString &detail)
     return reason;
 }
 
+// Remembers the bytes a document was read from, for writing back what the user did not change.
+void keepOrigin(TextFileRead &r, const QByteArray &bytes)
+{
+    auto origin = std::make_shared<TextFileOrigin>();
+    origin->bytes = bytes;
+    origin->text = r.text;
+    origin->encoding = r.format.encoding;
+    origin->bom = r.format.bom;
+    origin->lineEnd = r.format.lineEnd;
+    origin->finalLineEnd = r.format.finalLineEnd;
+    r.format.origin = std::move(origin);
+}
+
 }  // namespace
 
 // --- reading ---------------------------------------------------------------------------------
@@ -497,15 +533,109 @@ TextFileRead decodeTextFile(const QByteArray &bytes)
     r.format.lineEnd = ends.style;
     r.format.finalLineEnd = ends.finalLineEnd;
     r.text = std::move(d.text);
-    auto origin = std::make_shared<TextFileOrigin>();
-    origin->bytes = bytes;
-    origin->text = r.text;
-    origin->encoding = r.format.encoding;
-    origin->bom = r.format.bom;
-    origin->lineEnd = r.format.lineEnd;
-    origin->finalLineEnd = r.format.finalLineEnd;
-    r.format.origin = std::move(origin);
+    keepOrigin(r, bytes);
     return r;
+}
+
+TextFileRead decodeTextFileIn(const QByteArray &bytes, const QByteArray &encoding,
+                              std::vector<UndecodablePlace> *places, qsizetype *placeCount, int maxPlaces)
+{
+    TextFileRead r;
+    r.status = TextFileRead::Ok;
+    TextCodec codec(encoding);
+    const QByteArray bom = codec.byteOrderMark();
+    const bool hasBom = !bom.isEmpty() && bytes.startsWith(bom);
+    const qsizetype skip = hasBom ? bom.size() : 0;
+    const char *data = bytes.constData() + skip;
+    const qsizetype size = bytes.size() - skip;
+
+    bool clean = true;
+    r.text = decodeAs(QByteArray::fromRawData(data, size), codec.isValid() ? codec.name() : encoding, &clean);
+    // Where the bytes do not decode: a second pass, only when there are such bytes.
+    qsizetype total = 0;
+    std::vector<qsizetype> offsets;
+    if (!clean || !codec.isValid()) {
+        offsets = codec.errorOffsets(data, size, maxPlaces, &total);
+        total = std::max<qsizetype>(total, 1);
+    }
+    if (placeCount)
+        *placeCount = total;
+    if (places) {
+        places->clear();
+        // Line and column of each place: lines end at CR LF, CR or LF (in UTF-16, as code units).
+        const int unit = codec.isUtf16() ? 2 : 1;
+        const bool le = codec.name() == "UTF-16LE";
+        auto at = [&](qsizetype i) -> unsigned {
+            const auto *u = reinterpret_cast<const unsigned char *>(data);
+            if (unit == 1)
+                return u[i];
+            return le ? unsigned(u[i] | (u[i + 1] << 8)) : unsigned((u[i] << 8) | u[i + 1]);
+        };
+        qsizetype line = 1, lineStart = 0, i = 0;
+        for (const qsizetype off : offsets) {
+            while (i + unit <= off) {
+                const unsigned c = at(i);
+                i += unit;
+                if (c == '\r' && i + unit <= size && at(i) == '\n' && i + unit <= off)
+                    i += unit;
+                if (c == '\r' || c == '\n') {
+                    ++line;
+                    lineStart = i;
+                }
+            }
+            UndecodablePlace p;
+            p.line = line;
+            const QString before = codec.decode(data + lineStart, off - lineStart);
+            p.column = QStringView(before).toUcs4().size() + 1;
+            p.bytes = QByteArray(data + off, std::min<qsizetype>(4, size - off));
+            places->push_back(p);
+        }
+    }
+    r.clean = clean && total == 0 && codec.isValid();
+    const LineEnds ends = normalizeLineEnds(r.text);
+    r.format.encoding = codec.isValid() ? codec.name() : encoding;
+    r.format.bom = hasBom;
+    r.format.lineEnd = ends.style;
+    r.format.finalLineEnd = ends.finalLineEnd;
+    keepOrigin(r, bytes);
+    return r;
+}
+
+TextFormat reformat(const TextFormat &format, const QByteArray &encoding, bool bom, LineEnd lineEnd)
+{
+    TextFormat f = format;
+    TextCodec codec(encoding);
+    f.encoding = codec.isValid() ? codec.name() : encoding;
+    f.bom = bom && !codec.byteOrderMark().isEmpty();
+    f.lineEnd = lineEnd;
+    const TextFileOrigin *o = format.origin.get();
+    if (!o || !codec.isValid() || !sameEncoding(o->encoding, f.encoding)) {
+        f.origin.reset();  // another encoding: everything is written anew
+        return f;
+    }
+    if (o->bom == f.bom && o->lineEnd == lineEnd && !hasMixedLineEnds(*o, codec))
+        return f;
+    // The file's bytes as they would have been with this byte-order mark and these line ends.
+    const QByteArray oldBom = o->bom ? codec.byteOrderMark() : QByteArray();
+    const std::vector<ByteLine> lines =
+        splitBytes(o->bytes, oldBom.size(), codec.isUtf16(), codec.name() == "UTF-16LE", o->finalLineEnd);
+    const QByteArray eol = codec.encode(QString::fromLatin1(lineEndBytes(lineEnd)));
+    auto origin = std::make_shared<TextFileOrigin>(*o);
+    QByteArray &out = origin->bytes;
+    out.clear();
+    out.reserve(o->bytes.size() + qsizetype(lines.size()) * (eol.size() + 1) / 2 + 4);
+    if (f.bom)
+        out += codec.byteOrderMark();
+    const char *src = o->bytes.constData();
+    for (const ByteLine &l : lines) {
+        out.append(src + l.start, l.contentEnd - l.start);
+        if (l.end > l.contentEnd)
+            out += eol;
+    }
+    origin->bom = f.bom;
+    origin->lineEnd = lineEnd;
+    f.origin = std::move(origin);
+    return f;
 }
 
 QString decodeTextFileAs(const QByteArray &bytes, const TextFormat &format, bool *clean)
@@ -678,6 +808,11 @@ bool writeTextFile(const QString &path, const QString &text, const TextFormat &f
         return false;
     }
     return writeFileAtomically(path, bytes, error);
+}
+
+QString lineEndCaption(LineEnd lineEnd)
+{
+    return lineEnd == LineEnd::CRLF ? QStringLiteral("CR+LF") : lineEndName(lineEnd);
 }
 
 QString lineEndName(LineEnd lineEnd)

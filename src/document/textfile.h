@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 enum class LineEnd { CRLF, LF, CR };
 
@@ -52,6 +53,25 @@ TextFileRead readTextFile(const QString &path, const TextFormat &format);
 
 // Splits bytes that were read into text and format.
 TextFileRead decodeTextFile(const QByteArray &bytes);
+// Where bytes do not decode in an encoding: 1-based line and column (in characters).
+struct UndecodablePlace {
+    qsizetype line = 0;
+    qsizetype column = 0;
+    QByteArray bytes;  // the bytes found there (at most four)
+};
+
+// Decodes bytes in the encoding the user names rather than a detected one, as reading does
+// (its byte-order mark is skipped and remembered). When some bytes do not decode, places gets
+// the first maxPlaces of them, *placeCount how many there are, and clean is false.
+TextFileRead decodeTextFileIn(const QByteArray &bytes, const QByteArray &encoding,
+                              std::vector<UndecodablePlace> *places = nullptr, qsizetype *placeCount = nullptr,
+                              int maxPlaces = 5);
+
+// The format a document is written in after the user chose another encoding, byte-order mark or
+// line end. Within the same encoding the bytes kept from the file stay kept: only the byte-order
+// mark and every line end (all of them, mixed ones too) change.
+TextFormat reformat(const TextFormat &format, const QByteArray &encoding, bool bom, LineEnd lineEnd);
+
 // Decodes bytes in a known format's encoding (a byte-order mark of that encoding is skipped).
 QString decodeTextFileAs(const QByteArray &bytes, const TextFormat &format, bool *clean = nullptr);
 
@@ -80,7 +100,8 @@ bool writeTextFile(const QString &path, const QString &text, const TextFormat &f
 // Writes bytes the same safe way.
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 
-QString lineEndName(LineEnd lineEnd);  // "CRLF", "LF", "CR"
+QString lineEndName(LineEnd lineEnd);     // "CRLF", "LF", "CR"
+QString lineEndCaption(LineEnd lineEnd);  // "CR+LF", "LF", "CR", as the user sees them
 
 namespace TextFileTesting {
 // Called after each chunk written to the temporary file with the number of bytes written so
