@@ -12,6 +12,7 @@
 #include <memory>
 
 class EditArea;
+class EditView;
 class PreviewPane;
 class QAction;
 class QLabel;
@@ -31,6 +32,7 @@ public:
     void startUp(const QString &commandLine, const Progress &progress = {});
 
     EditArea *edit() const { return m_edit; }
+    EditView *view() const { return m_view; }
     TagPalette *palette() const { return m_palette; }
     PreviewPane *preview() const { return m_preview; }
     QTabWidget *viewTabs() const { return m_tabs; }
@@ -79,6 +81,7 @@ protected:
 
 private:
     void buildMenus();
+    void buildViewMenu();
     QAction *addAction(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &shortcut,
                        std::function<void()> handler);
     // A handler that runs an editing command on the editing area.
@@ -97,6 +100,7 @@ private:
     void colourReset();
 
     EditArea *m_edit = nullptr;
+    EditView *m_view = nullptr;
     TagPalette *m_palette = nullptr;
     QTabWidget *m_tabs = nullptr;
     PreviewPane *m_preview = nullptr;
