@@ -64,16 +64,22 @@ QString blockText(QTextBlock first, const QTextBlock &last)
     return s;
 }
 
+// Lines too long to colour are not read for pairs either: a search stops at them.
+bool readable(const QTextBlock &b)
+{
+    return b.isValid() && b.length() <= LiveHighlighter::MaxLineLength;
+}
+
 QTextBlock advance(QTextBlock b, int n)
 {
-    for (int i = 0; i < n && b.next().isValid(); ++i)
+    for (int i = 0; i < n && readable(b.next()); ++i)
         b = b.next();
     return b;
 }
 
 QTextBlock retreat(QTextBlock b, int n)
 {
-    for (int i = 0; i < n && b.previous().isValid(); ++i)
+    for (int i = 0; i < n && readable(b.previous()); ++i)
         b = b.previous();
     return b;
 }
@@ -248,7 +254,7 @@ void EditView::paintAfter(QPainter &p, const QRect &rect)
         const QRectF br = m_edit->blockRect(b);
         if (br.top() > rect.bottom())
             break;
-        if (br.bottom() < rect.top() || !b.layout())
+        if (br.bottom() < rect.top() || !b.layout() || !readable(b))
             continue;
         QTextLayout *layout = b.layout();
         const QString text = b.text();
@@ -326,7 +332,7 @@ template <typename StateOf>
 std::optional<Partner> findPartner(QTextDocument *doc, int pos, StateOf stateOf)
 {
     const QTextBlock home = doc->findBlock(pos);
-    if (!home.isValid())
+    if (!readable(home))
         return std::nullopt;
     const QString homeText = home.text();
     int endState = 0;
@@ -342,7 +348,7 @@ std::optional<Partner> findPartner(QTextDocument *doc, int pos, StateOf stateOf)
             for (size_t k = i + 1; k < tags.size() && !over; ++k)
                 over = f.feed(tags[k]);
             int state = endState;
-            for (QTextBlock b = home.next(); b.isValid() && !over && reach < kSearchReach;) {
+            for (QTextBlock b = home.next(); readable(b) && !over && reach < kSearchReach;) {
                 const QTextBlock last = advance(b, kChunkBlocks - 1);
                 const QString chunk = blockText(b, last);
                 reach += int(chunk.size());
@@ -357,7 +363,7 @@ std::optional<Partner> findPartner(QTextDocument *doc, int pos, StateOf stateOf)
             bool over = false;
             for (int k = i - 1; k >= 0 && !over; --k)
                 over = bk.feed(tags[k]);
-            for (QTextBlock e = home.previous(); e.isValid() && !over && reach < kSearchReach;) {
+            for (QTextBlock e = home.previous(); readable(e) && !over && reach < kSearchReach;) {
                 const QTextBlock first = retreat(e, kChunkBlocks - 1);
                 const QString chunk = blockText(first, e);
                 reach += int(chunk.size());

@@ -73,11 +73,17 @@ int LiveHighlighter::entryState(const QTextBlock &block) const
 
 int LiveHighlighter::process(QTextBlock block, int entry, bool format)
 {
+    if (block.length() > MaxLineLength) {
+        // Too long to colour (a page on one line): it stays plain, and no second layout
+        // of it is caused here.
+        if (format)
+            clearFormats(block);
+        block.setUserState(Syntax::InitialState | (format ? Formatted : 0));
+        return Syntax::InitialState;
+    }
     const QString text = block.text();
     std::vector<Syntax::Token> tokens;
-    int end = Syntax::InitialState;
-    if (text.size() <= MaxLineLength)
-        end = Syntax::tokenizeLine(text, entry, format ? &tokens : nullptr);
+    const int end = Syntax::tokenizeLine(text, entry, format ? &tokens : nullptr);
     if (!format) {
         block.setUserState(end);
         return end;

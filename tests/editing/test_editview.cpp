@@ -92,6 +92,7 @@ private slots:
     void displayIsNoChange();
     void matchingPairsAndJump();
     void zoomAndOptions();
+    void longLinesStayPlain();
 };
 
 void TestEditView::coloursFollowTheText()
@@ -269,6 +270,23 @@ void TestEditView::zoomAndOptions()
     QCOMPARE(edit->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     QCOMPARE(AppEnv::setting("view", "viewWrap", "0"), QString("1"));
     QCOMPARE(AppEnv::setting("view", "viewLineNumbers", "1"), QString("0"));
+}
+
+void TestEditView::longLinesStayPlain()
+{
+    // A page on one line, longer than is coloured: no colours, no pair search, no freeze.
+    const QString line = QString("<b>x</b>").repeated(LiveHighlighter::MaxLineLength / 8 + 10);
+    edit->setText("<i>\n" + line + "\n</i>");
+    view->highlighter()->finish();
+    edit->repaint();
+    const QTextBlock longBlock = edit->document()->findBlockByNumber(1);
+    QVERIFY(longBlock.layout()->formats().isEmpty());
+    edit->setSelStart(longBlock.position() + 1);
+    QVERIFY(!view->jumpToPartner());
+    // The lines around it are still read, and a pair search stops at it.
+    QVERIFY(!edit->document()->firstBlock().layout()->formats().isEmpty());
+    edit->setSelStart(1);
+    QVERIFY(!view->jumpToPartner());
 }
 
 QTEST_MAIN(TestEditView)
