@@ -34,6 +34,8 @@ static_assert(std::size(kOptions) == EditView::OptionCount);
 // so that a caret move never costs more than a few milliseconds.
 constexpr int kSearchReach = 2'000'000;
 constexpr int kChunkBlocks = 512;
+// Lines either way within which a bracket's partner is looked for.
+constexpr int kBracketLines = 1000;
 
 class Gutter : public QWidget {
 public:
@@ -380,9 +382,15 @@ std::optional<Partner> findPartner(QTextDocument *doc, int pos, StateOf stateOf)
         return Partner{{t.start, t.nameEnd - t.start}, {found->start, found->nameEnd - found->start}, found->nameStart};
     }
 
-    // A bracket of CSS/JavaScript code, looked for within a window of lines around it.
-    const QTextBlock first = retreat(home, 2000);
-    const QTextBlock last = advance(home, 2000);
+    // A bracket of CSS/JavaScript code at the caret (read in its own line first, so that
+    // a caret elsewhere costs nothing more), its partner looked for within a window of
+    // lines around it.
+    const std::vector<int> own = TagMatch::bracketPositions(homeText, stateOf(home), home.position());
+    const auto at = [&own](int p) { return p >= 0 && std::find(own.begin(), own.end(), p) != own.end(); };
+    if (!at(pos) && !at(pos - 1))
+        return std::nullopt;
+    const QTextBlock first = retreat(home, kBracketLines);
+    const QTextBlock last = advance(home, kBracketLines);
     const QString window = blockText(first, last);
     const std::vector<int> brackets = TagMatch::bracketPositions(window, stateOf(first), first.position());
     for (int p : {pos, pos - 1}) {
