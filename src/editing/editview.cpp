@@ -30,9 +30,10 @@ constexpr EditView::OptionInfo kOptions[] = {
 };
 static_assert(std::size(kOptions) == EditView::OptionCount);
 
-// How far a partner is looked for, in characters either way: beyond it the search stops
-// so that a caret move never costs more than a few milliseconds.
-constexpr int kSearchReach = 2'000'000;
+// How far a partner is looked for, in characters either way. The highlight follows the
+// caret, so its search stops early (a few milliseconds at most); the jump is asked for.
+constexpr int kHighlightReach = 200'000;
+constexpr int kJumpReach = 8'000'000;
 constexpr int kChunkBlocks = 512;
 // Lines either way within which a bracket's partner is looked for.
 constexpr int kBracketLines = 1000;
@@ -97,7 +98,8 @@ EditView::EditView(EditArea *edit)
     : QObject(edit), m_edit(edit), m_highlighter(new LiveHighlighter(edit)), m_gutter(new Gutter(this, edit))
 {
     m_matchTimer.setSingleShot(true);
-    m_matchTimer.setInterval(30);
+    // After the caret rests: typing runs on without a search between the keys.
+    m_matchTimer.setInterval(150);
     connect(&m_matchTimer, &QTimer::timeout, this, &EditView::findMatch);
     connect(edit, &QPlainTextEdit::cursorPositionChanged, this, &EditView::onCaretMoved);
     connect(edit, &QPlainTextEdit::blockCountChanged, this, &EditView::updateGutterGeometry);
@@ -331,7 +333,7 @@ struct Partner {
 // The tag or bracket at pos in the document and its partner, looked for chunk by chunk
 // from the caret's line outwards. stateOf gives the tokenizer state at a block's start.
 template <typename StateOf>
-std::optional<Partner> findPartner(QTextDocument *doc, int pos, StateOf stateOf)
+std::optional<Partner> findPartner(QTextDocument *doc, int pos, int reachLimit, StateOf stateOf)
 {
     const QTextBlock home = doc->findBlock(pos);
     if (!readable(home))
@@ -350,7 +352,7 @@ std::optional<Partner> findPartner(QTextDocument *doc, int pos, StateOf stateOf)
             for (size_t k = i + 1; k < tags.size() && !over; ++k)
                 over = f.feed(tags[k]);
             int state = endState;
-            for (QTextBlock b = home.next(); readable(b) && !over && reach < kSearchReach;) {
+            for (QTextBlock b = home.next(); readable(b) && !over && reach < reachLimit;) {
                 const QTextBlock last = advance(b, kChunkBlocks - 1);
                 const QString chunk = blockText(b, last);
                 reach += int(chunk.size());
@@ -365,7 +367,7 @@ std::optional<Partner> findPartner(QTextDocument *doc, int pos, StateOf stateOf)
             bool over = false;
             for (int k = i - 1; k >= 0 && !over; --k)
                 over = bk.feed(tags[k]);
-            for (QTextBlock e = home.previous(); readable(e) && !over && reach < kSearchReach;) {
+            for (QTextBlock e = home.previous(); readable(e) && !over && reach < reachLimit;) {
                 const QTextBlock first = retreat(e, kChunkBlocks - 1);
                 const QString chunk = blockText(first, e);
                 reach += int(chunk.size());
@@ -410,7 +412,7 @@ void EditView::findMatch()
 {
     m_match.clear();
     if (m_on[Highlight]) {
-        const auto p = findPartner(m_edit->document(), m_edit->textCursor().position(),
+        const auto p = findPartner(m_edit->document(), m_edit->textCursor().position(), kHighlightReach,
                                    [this](const QTextBlock &b) { return m_highlighter->entryState(b); });
         if (p) {
             m_match.push_back(p->here);
@@ -428,7 +430,7 @@ void EditView::updateMatchNow()
 
 bool EditView::jumpToPartner()
 {
-    const auto p = findPartner(m_edit->document(), m_edit->textCursor().position(),
+    const auto p = findPartner(m_edit->document(), m_edit->textCursor().position(), kJumpReach,
                                [this](const QTextBlock &b) { return m_highlighter->entryState(b); });
     if (!p)
         return false;
