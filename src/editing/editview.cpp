@@ -303,20 +303,37 @@ void EditView::paintAfter(QPainter &p, const QRect &rect)
     }
 }
 
+void EditView::repaintLine(int blockNumber)
+{
+    const QTextBlock b = m_edit->document()->findBlockByNumber(blockNumber);
+    if (!b.isValid())
+        return;
+    const QRectF r = m_edit->blockRect(b);
+    m_edit->viewport()->update(QRect(0, int(r.top()) - 1, m_edit->viewport()->width(), int(r.height()) + 2));
+}
+
+void EditView::repaintMatch()
+{
+    for (const auto &span : m_match)
+        repaintLine(m_edit->document()->findBlock(span.first).blockNumber());
+}
+
 void EditView::onCaretMoved()
 {
     const int block = m_edit->textCursor().blockNumber();
     if (block != m_caretBlock) {
         // The caret line's background and number move with it.
+        if (m_on[CurrentLine]) {
+            repaintLine(m_caretBlock);
+            repaintLine(block);
+        }
         m_caretBlock = block;
-        if (m_on[CurrentLine])
-            m_edit->viewport()->update();
         if (m_on[LineNumbers])
             m_gutter->update();
     }
     if (!m_match.empty()) {
+        repaintMatch();
         m_match.clear();
-        m_edit->viewport()->update();
     }
     if (m_on[Highlight])
         m_matchTimer.start();
@@ -410,6 +427,7 @@ std::optional<Partner> findPartner(QTextDocument *doc, int pos, int reachLimit, 
 
 void EditView::findMatch()
 {
+    repaintMatch();
     m_match.clear();
     if (m_on[Highlight]) {
         const auto p = findPartner(m_edit->document(), m_edit->textCursor().position(), kHighlightReach,
@@ -419,7 +437,7 @@ void EditView::findMatch()
             m_match.push_back(p->there);
         }
     }
-    m_edit->viewport()->update();
+    repaintMatch();
 }
 
 void EditView::updateMatchNow()

@@ -60,6 +60,8 @@ private:
     void paintAfter(QPainter &p, const QRect &rect);
     void updateGutterGeometry();
     void onCaretMoved();
+    void repaintLine(int blockNumber);
+    void repaintMatch();
     void findMatch();
     bool dark() const;
 
