@@ -210,7 +210,7 @@ void EditView::paintGutter(QPainter &p, const QRect &rect)
 
 void EditView::paintBefore(QPainter &p, const QRect &rect)
 {
-    m_highlighter->prepareVisible();
+    m_highlighter->prepareVisible(rect);
     const bool d = dark();
     const int width = m_edit->viewport()->width();
     if (m_on[CurrentLine]) {

@@ -5,7 +5,9 @@
 #include "platform/editarea.h"
 
 #include <QElapsedTimer>
+#include <QAbstractTextDocumentLayout>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -114,18 +116,34 @@ int LiveHighlighter::process(QTextBlock block, int entry, bool format)
         pos = t.start + t.length;
     }
     add(pos, int(text.size()), plain);
-    block.layout()->setFormats(ranges);
+    setLayoutFormats(block, ranges);
     block.setUserState(end | Formatted);
-    m_edit->document()->markContentsDirty(block.position(), block.length());
     return end;
+}
+
+void LiveHighlighter::setLayoutFormats(const QTextBlock &block, const QList<QTextLayout::FormatRange> &ranges)
+{
+    // Qt reports new layout formats as a change of the block and the next one, and then
+    // repaints the whole editing area; silenced, the block is laid out again when it is
+    // painted, and only these two lines are repainted.
+    block.layout()->setFormats(ranges);
+    {
+        const QSignalBlocker silence(m_edit->document()->documentLayout());
+        m_edit->document()->markContentsDirty(block.position(), block.length());
+    }
+    if (m_painting)
+        return;  // the paint under way draws it
+    QRectF r = m_edit->blockRect(block);
+    if (block.next().isValid())
+        r = r.united(m_edit->blockRect(block.next()));
+    m_edit->viewport()->update(QRect(0, int(r.top()) - 1, m_edit->viewport()->width(), int(r.height()) + 2));
 }
 
 void LiveHighlighter::clearFormats(const QTextBlock &block)
 {
     if (!block.layout() || block.layout()->formats().isEmpty())
         return;
-    block.layout()->setFormats({});
-    m_edit->document()->markContentsDirty(block.position(), block.length());
+    setLayoutFormats(block, {});
 }
 
 int LiveHighlighter::visibleEndBlock() const
@@ -166,7 +184,6 @@ void LiveHighlighter::onContentsChange(int pos, int, int added)
         return;
     }
 
-    const int visibleFrom = m_edit->firstVisible().blockNumber();
     const int visibleTo = visibleEndBlock();
     QElapsedTimer clock;
     clock.start();
@@ -174,11 +191,18 @@ void LiveHighlighter::onContentsChange(int pos, int, int added)
     int count = 0;
     for (QTextBlock b = first; b.isValid();) {
         const int old = b.userState() < 0 ? -1 : (b.userState() & StateMask);
-        const int n = b.blockNumber();
         const bool pastEdit = b.position() > last.position();
-        state = process(b, state, n >= visibleFrom && n <= visibleTo);
+        // Colours are attached when the line is painted: inside the edit they would widen
+        // the change Qt lays out to the following lines and repaint everything.
+        state = process(b, state, false);
         if (pastEdit && state == old)
             return;  // the lines below read as before
+        if (pastEdit && b.blockNumber() <= visibleTo) {
+            // A shown line below the edit reads differently now: repaint from it down.
+            const QRectF r = m_edit->blockRect(b);
+            m_edit->viewport()->update(QRect(0, int(r.top()) - 1, m_edit->viewport()->width(),
+                                             m_edit->viewport()->height()));
+        }
         b = b.next();
         ++count;
         if (b.isValid() && b.blockNumber() > visibleTo && (count % 32 == 0) && clock.nsecsElapsed() > 300000) {
@@ -225,19 +249,24 @@ void LiveHighlighter::finish()
     m_timer.stop();
 }
 
-void LiveHighlighter::prepareVisible()
+void LiveHighlighter::prepareVisible(const QRect &painting)
 {
     if (!m_enabled)
         return;
     const int height = m_edit->viewport()->height();
+    m_painting = !painting.isNull();
     for (QTextBlock b = m_edit->firstVisible(); b.isValid(); b = b.next()) {
         if (!b.isVisible())
             continue;
-        if (m_edit->blockRect(b).top() > height)
+        const QRectF r = m_edit->blockRect(b);
+        if (r.top() > height)
             break;
+        if (m_painting && !r.intersects(painting))
+            continue;  // coloured when it is painted
         if (!formatted(b))
             process(b, entryState(b), true);
     }
+    m_painting = false;
 }
 
 void LiveHighlighter::restart()

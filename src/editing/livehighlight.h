@@ -6,7 +6,9 @@
 // date in short idle slices. The user's own colours (markers, tag colouring) are never
 // covered, and nothing here touches the text or counts as a change.
 #include <QObject>
+#include <QRect>
 #include <QTextCursor>
+#include <QTextLayout>
 #include <QTimer>
 
 class EditArea;
@@ -21,9 +23,9 @@ public:
     bool isEnabled() const { return m_enabled; }
     void setDark(bool dark);
 
-    // Colours the lines in the visible part of the window that have none yet. The
-    // editing area calls it before it paints.
-    void prepareVisible();
+    // Colours the lines in the visible part of the window that have none yet; while the
+    // editing area paints, only those in the painted rectangle.
+    void prepareVisible(const QRect &painting = QRect());
     // True while lines further down still wait for their state.
     bool isPending() const { return m_timer.isActive(); }
     // Runs the idle work to its end (tests and benchmarks).
@@ -39,6 +41,7 @@ private:
     void idleSlice();
     int process(QTextBlock block, int entry, bool format);
     void clearFormats(const QTextBlock &block);
+    void setLayoutFormats(const QTextBlock &block, const QList<QTextLayout::FormatRange> &ranges);
     void restart();
     int visibleEndBlock() const;
 
@@ -48,5 +51,6 @@ private:
     // Lines before the frontier's block have states that follow from the text above them.
     QTextCursor m_frontier;
     bool m_done = true;
+    bool m_painting = false;
     QTimer m_timer;
 };
