@@ -10,6 +10,7 @@
 #include "dialogs/tablewizard.h"
 #include "editing/clipboardcmds.h"
 #include "editing/conversions.h"
+#include "editing/editview.h"
 #include "editing/palette.h"
 #include "editing/tagnav.h"
 #include "editing/tagtables.h"
@@ -91,6 +92,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         f.setFamily(QStringLiteral("Noto Sans Mono CJK JP"));
     f.setPointSize(10);
     m_edit->setFont(f);
+    m_view = new EditView(m_edit);
 
     buildMenus();
     Commands::installPickers();
@@ -249,6 +251,8 @@ void MainWindow::buildMenus()
         m_menus.value("hjSosyo")->setEnabled(any);
     });
 
+    buildViewMenu();
+
     // Tag menu, from the tag tables.
     QMenu *tags = newMenu(nullptr, "TagS", QStringLiteral("タグ(&T)"));
     QMenu *withEnd = newMenu(tags, "tSyu", QStringLiteral("終タグのあるタグ(&N)"));
@@ -275,6 +279,30 @@ void MainWindow::buildMenus()
     QMenu *help = newMenu(nullptr, "mmHelp", QStringLiteral("ヘルプ(&H)"));
     addAction(help, "mokuji", QStringLiteral("目次(&P)"), QKeySequence(Qt::Key_F1), [this] { HelpViewer::showHelp(this); });
     addAction(help, "version", QStringLiteral("バージョン情報(&A)"), {}, [this] { AboutBox::showAbout(this); });
+}
+
+void MainWindow::buildViewMenu()
+{
+    // The editing surface's options (stored by EditView), the pair jump and zoom. Other
+    // view commands join this menu through menu("mmView").
+    QMenu *view = menuBar()->addMenu(QStringLiteral("表示(&W)"));
+    view->setObjectName("mmView");
+    m_menus.insert("mmView", view);
+    for (int o = 0; o < EditView::OptionCount; ++o) {
+        const auto opt = EditView::Option(o);
+        QAction *a = addAction(view, EditView::info(opt).name, QString::fromUtf8(EditView::info(opt).caption), {},
+                               [this, opt] { m_view->setOption(opt, m_actions.value(EditView::info(opt).name)->isChecked()); });
+        a->setCheckable(true);
+        a->setChecked(m_view->option(opt));
+    }
+    view->addSeparator();
+    addAction(view, "viewJumpPair", QStringLiteral("対応するタグ・括弧へ移動"), QKeySequence("Ctrl+M"),
+              [this] { m_view->jumpToPartner(); });
+    view->addSeparator();
+    QAction *in = addAction(view, "viewZoomIn", QStringLiteral("拡大"), QKeySequence("Ctrl++"), [this] { m_view->zoom(1); });
+    in->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+="), QKeySequence("Ctrl+;")});
+    addAction(view, "viewZoomOut", QStringLiteral("縮小"), QKeySequence("Ctrl+-"), [this] { m_view->zoom(-1); });
+    addAction(view, "viewZoomReset", QStringLiteral("元の大きさ"), QKeySequence("Ctrl+0"), [this] { m_view->resetZoom(); });
 }
 
 void MainWindow::startUp(const QString &commandLine, const Progress &progress)

@@ -13,6 +13,7 @@
 
 class CheckPane;
 class EditArea;
+class EditView;
 class PreviewPane;
 class QAction;
 class QLabel;
@@ -32,6 +33,7 @@ public:
     void startUp(const QString &commandLine, const Progress &progress = {});
 
     EditArea *edit() const { return m_edit; }
+    EditView *view() const { return m_view; }
     TagPalette *palette() const { return m_palette; }
     PreviewPane *preview() const { return m_preview; }
     QTabWidget *viewTabs() const { return m_tabs; }
@@ -80,6 +82,7 @@ protected:
 
 private:
     void buildMenus();
+    void buildViewMenu();
     QAction *addAction(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &shortcut,
                        std::function<void()> handler);
     // A handler that runs an editing command on the editing area.
@@ -98,6 +101,7 @@ private:
     void colourReset();
 
     EditArea *m_edit = nullptr;
+    EditView *m_view = nullptr;
     TagPalette *m_palette = nullptr;
     QTabWidget *m_tabs = nullptr;
     PreviewPane *m_preview = nullptr;

@@ -73,10 +73,12 @@ void tagColor(EditArea *edit)
         c.beginEditBlock();
         QTextCharFormat black;
         black.setForeground(QColor(0, 0, 0));
+        black.setProperty(EditArea::UserColorProperty, true);
         c.select(QTextCursor::Document);
         c.mergeCharFormat(black);
         QTextCharFormat blue;
         blue.setForeground(QColor(0, 0, 255));
+        blue.setProperty(EditArea::UserColorProperty, true);
         for (const Span &s : spans) {
             c.setPosition(s.start);
             c.setPosition(s.start + s.length, QTextCursor::KeepAnchor);

@@ -3,6 +3,8 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPainter>
+#include <QWheelEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -159,6 +161,7 @@ void EditArea::setSelectionColor(const QColor &color)
 {
     QTextCharFormat f;
     f.setForeground(color);
+    f.setProperty(UserColorProperty, true);
     mergeSelectionFormat(f);
 }
 
@@ -231,4 +234,55 @@ void EditArea::insertFromMimeData(const QMimeData *source)
     // Pasting and dropping bring plain text only; nothing to bring leaves the selection.
     if (source->hasText() && !source->text().isEmpty())
         setSelText(source->text());
+}
+
+void EditArea::setPaintHooks(PaintHook before, PaintHook after)
+{
+    m_before = std::move(before);
+    m_after = std::move(after);
+    viewport()->update();
+}
+
+void EditArea::setLeftMargin(int width)
+{
+    setViewportMargins(width, 0, 0, 0);
+}
+
+QRectF EditArea::blockRect(const QTextBlock &block) const
+{
+    return blockBoundingGeometry(block).translated(contentOffset());
+}
+
+void EditArea::paintEvent(QPaintEvent *e)
+{
+    if (m_before) {
+        QPainter p(viewport());
+        m_before(p, e->rect());
+    }
+    QPlainTextEdit::paintEvent(e);
+    if (m_after) {
+        QPainter p(viewport());
+        m_after(p, e->rect());
+    }
+}
+
+void EditArea::resizeEvent(QResizeEvent *e)
+{
+    QPlainTextEdit::resizeEvent(e);
+    emit resized();
+}
+
+void EditArea::wheelEvent(QWheelEvent *e)
+{
+    if (e->modifiers() & Qt::ControlModifier) {
+        // One notch (120) is one step; fine-grained wheels add up to a notch.
+        m_wheelRest += e->angleDelta().y();
+        const int steps = m_wheelRest / 120;
+        m_wheelRest -= steps * 120;
+        if (steps != 0)
+            emit zoomRequested(steps);
+        e->accept();
+        return;
+    }
+    QPlainTextEdit::wheelEvent(e);
 }

@@ -4,6 +4,8 @@
 // insertion rules. A line break is one position ("\n") inside the editor.
 #include <QPlainTextEdit>
 #include <QString>
+#include <QTextBlock>
+#include <QTextFormat>
 #include <functional>
 
 // What a command puts into the editing area: a text in place of the selection (rule B),
@@ -45,7 +47,12 @@ public:
     // Display formatting: runs fn with the change signal silenced. Formatting never
     // counts as a change of the text.
     void formatDisplay(const std::function<void()> &fn);
+    // The user's own colour (markers, tag colouring) carries this property, so that
+    // colours drawn while typing never cover it.
+    static constexpr int UserColorProperty = QTextFormat::UserProperty + 1;
     void setSelectionColor(const QColor &color);
+    // True while display formatting runs (the document reports a change of formats only).
+    bool isFormatting() const { return m_silence > 0; }
     void mergeSelectionFormat(const QTextCharFormat &format);
 
     // Replace the selection with rich text (HTML from the rich-text reader); only its
@@ -56,7 +63,19 @@ public:
     // change signal fires once afterwards (if the text changed at all).
     void oneChange(const std::function<void()> &fn);
 
+    // Decoration of the editing surface (line numbers, caret line, whitespace marks):
+    // before runs ahead of the text's painting (backgrounds), after on top of it.
+    using PaintHook = std::function<void(QPainter &painter, const QRect &rect)>;
+    void setPaintHooks(PaintHook before, PaintHook after);
+    void setLeftMargin(int width);
+    QTextBlock firstVisible() const { return firstVisibleBlock(); }
+    // A block's rectangle in viewport coordinates (lays the block out when needed).
+    QRectF blockRect(const QTextBlock &block) const;
+
 signals:
+    // Ctrl+wheel: steps > 0 to enlarge the text, < 0 to shrink it.
+    void zoomRequested(int steps);
+    void resized();
     // The text changed (never for display formatting).
     void textEdited();
     // A Tab key arrived (before the editor's own handling).
@@ -66,6 +85,9 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+    void wheelEvent(QWheelEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
     void insertFromMimeData(const QMimeData *source) override;
@@ -76,4 +98,7 @@ private:
     int m_silence = 0;
     int m_grouped = 0;
     bool m_pendingChange = false;
+    PaintHook m_before;
+    PaintHook m_after;
+    int m_wheelRest = 0;
 };

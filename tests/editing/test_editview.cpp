@@ -1,0 +1,293 @@
+// The editing surface on a real editing area: live colours that stay lazy on large pages
+// and agree with a fresh reading after edits, the user's colours winning over them,
+// whitespace marks that stay out of the text, matching pairs, zoom and the options.
+#include <QSignalSpy>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QtTest>
+
+#include "editing/editview.h"
+#include "editing/livehighlight.h"
+#include "editing/scheme.h"
+#include "editing/syntax.h"
+#include "editing/tagnav.h"
+#include "platform/editarea.h"
+#include "testutil.h"
+
+namespace {
+
+// The colour a character shows: the live colour over the character's own format.
+QColor shownColour(EditArea &edit, int pos)
+{
+    const QTextBlock b = edit.document()->findBlock(pos);
+    const int rel = pos - b.position();
+    QTextCursor c(edit.document());
+    c.setPosition(pos + 1);
+    QColor colour = c.charFormat().foreground().color();
+    for (const QTextLayout::FormatRange &r : b.layout()->formats())
+        if (rel >= r.start && rel < r.start + r.length && r.format.hasProperty(QTextFormat::ForegroundBrush))
+            colour = r.format.foreground().color();
+    return colour;
+}
+
+QColor live(Syntax::Kind k)
+{
+    return Scheme::colour(k, false);
+}
+
+// A page of n lines with tags, attributes, a style block and a script.
+QString page(int lines)
+{
+    QString s = "<!DOCTYPE html>\n<style>\np { color: red }\n</style>\n<script>\nvar a = '<b>';\n</script>\n";
+    for (int i = 0; i < lines; ++i)
+        s += QStringLiteral("<p class=\"c%1\">行 %1 &amp; <b>x</b></p>\n").arg(i);
+    return s;
+}
+
+// Every block's stored end state equals a fresh reading of the whole text.
+bool statesAgree(EditArea &edit)
+{
+    int state = Syntax::InitialState;
+    for (QTextBlock b = edit.document()->firstBlock(); b.isValid(); b = b.next()) {
+        state = b.text().size() > LiveHighlighter::MaxLineLength ? Syntax::InitialState
+                                                                 : Syntax::tokenizeLine(b.text(), state, nullptr);
+        if (b.userState() < 0 || (b.userState() & ((1 << 28) - 1)) != state) {
+            qWarning("block %d: stored %d, fresh %d", b.blockNumber(), b.userState(), state);
+            return false;
+        }
+    }
+    return true;
+}
+
+}
+
+class TestEditView : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestFolders> folders;
+    std::unique_ptr<EditArea> edit;
+    EditView *view = nullptr;
+
+private slots:
+    void init()
+    {
+        folders = std::make_unique<TestFolders>();
+        edit = std::make_unique<EditArea>();
+        edit->resize(600, 400);
+        view = new EditView(edit.get());
+        edit->show();
+        QVERIFY(QTest::qWaitForWindowExposed(edit.get()));
+    }
+    void cleanup()
+    {
+        edit.reset();
+        folders.reset();
+    }
+
+    void coloursFollowTheText();
+    void lazyOnLargePages();
+    void editsAgreeWithAFreshReading();
+    void userColoursWin();
+    void offLooksAsBefore();
+    void displayIsNoChange();
+    void matchingPairsAndJump();
+    void zoomAndOptions();
+    void longLinesStayPlain();
+};
+
+void TestEditView::coloursFollowTheText()
+{
+    edit->setText("<a href=\"x\">&amp;</a>\n<!-- c");
+    view->highlighter()->finish();
+    edit->repaint();
+    QCOMPARE(shownColour(*edit, 1), live(Syntax::Kind::TagName));
+    QCOMPARE(shownColour(*edit, 3), live(Syntax::Kind::AttrName));
+    QCOMPARE(shownColour(*edit, 9), live(Syntax::Kind::AttrValue));
+    QCOMPARE(shownColour(*edit, 12), live(Syntax::Kind::CharRef));
+    // Typing changes the colours at once.
+    edit->setSelStart(12);
+    QTest::keyClicks(edit.get(), "<!--");
+    edit->repaint();
+    QCOMPARE(shownColour(*edit, 12), live(Syntax::Kind::Comment));
+    QCOMPARE(shownColour(*edit, 20), live(Syntax::Kind::Comment));  // "</a>" is inside the comment now
+}
+
+void TestEditView::lazyOnLargePages()
+{
+    // 100,000 lines: loading colours only what is shown; the rest follows when idle.
+    edit->setText(page(100000));
+    edit->repaint();
+    QTextDocument *doc = edit->document();
+    QVERIFY(!doc->firstBlock().next().layout()->formats().isEmpty());
+    QVERIFY(doc->findBlockByNumber(90000).layout()->formats().isEmpty());
+    QVERIFY(view->highlighter()->isPending());
+
+    // Opening a comment at the top is cheap too: lines far below are redone when idle.
+    view->highlighter()->finish();
+    QElapsedTimer t;
+    t.start();
+    edit->setSelStart(0);
+    QTest::keyClicks(edit.get(), "<!--");
+    edit->repaint();
+    QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
+    QVERIFY(view->highlighter()->isPending());
+    QCOMPARE(shownColour(*edit, doc->findBlockByNumber(12).position() + 1), live(Syntax::Kind::Comment));
+    view->highlighter()->finish();
+    QVERIFY(statesAgree(*edit));
+}
+
+void TestEditView::editsAgreeWithAFreshReading()
+{
+    edit->setText(page(300));
+    view->highlighter()->finish();
+    // Edits anywhere, some of which change what follows (comments, script, quotes).
+    const QStringList inserts = {"<!--", "-->", "<script>", "</script>", "\"", "<style>", "\n", "x", "'", "/*"};
+    quint32 seed = 7;
+    auto next = [&seed](int n) {
+        seed = seed * 1103515245u + 12345u;
+        return int((seed >> 8) % quint32(n));
+    };
+    for (int round = 0; round < 60; ++round) {
+        const int pos = next(edit->textLength() + 1);
+        if (next(3) == 0) {
+            edit->select(pos, next(40));
+            edit->insert(QString());
+        } else {
+            edit->setSelStart(pos);
+            edit->insert(inserts[next(int(inserts.size()))]);
+        }
+        if (round % 7 == 0)
+            edit->repaint();
+        if (round % 5 == 0)
+            view->highlighter()->finish();
+    }
+    view->highlighter()->finish();
+    QVERIFY(statesAgree(*edit));
+}
+
+void TestEditView::userColoursWin()
+{
+    edit->setText("<b>bold</b> text");
+    view->highlighter()->finish();
+    edit->select(0, 3);
+    TagNav::hyIroin(edit.get(), 2);
+    edit->repaint();
+    QCOMPARE(shownColour(*edit, 1), QColor(255, 0, 0));
+    QCOMPARE(shownColour(*edit, 9), live(Syntax::Kind::TagName));
+    // A black marker is the user's colour too.
+    edit->select(8, 3);
+    TagNav::hyIroin(edit.get(), 0);
+    edit->repaint();
+    QCOMPARE(shownColour(*edit, 9), QColor(0, 0, 0));
+    // Tag colouring colours the whole text its own way.
+    TagNav::tagColor(edit.get());
+    edit->repaint();
+    QCOMPARE(shownColour(*edit, 1), QColor(0, 0, 255));
+    QCOMPARE(shownColour(*edit, 4), QColor(0, 0, 0));
+}
+
+void TestEditView::offLooksAsBefore()
+{
+    edit->setText("<b>x</b>\n<i>y</i>");
+    view->highlighter()->finish();
+    edit->repaint();
+    view->setOption(EditView::Highlight, false);
+    for (QTextBlock b = edit->document()->firstBlock(); b.isValid(); b = b.next()) {
+        QVERIFY(b.layout()->formats().isEmpty());
+        QCOMPARE(b.userState(), -1);
+    }
+    edit->setSelStart(1);
+    QTest::keyClicks(edit.get(), "<p>");
+    edit->repaint();
+    QVERIFY(edit->document()->firstBlock().layout()->formats().isEmpty());
+    QVERIFY(view->matchSpans().empty());
+}
+
+void TestEditView::displayIsNoChange()
+{
+    edit->setText("<p>　全角\tタブ</p>\n<b>x</b>");
+    QSignalSpy changes(edit.get(), &EditArea::textEdited);
+    const QString before = edit->text();
+    for (int o = 0; o < EditView::OptionCount; ++o) {
+        view->setOption(EditView::Option(o), true);
+        edit->repaint();
+    }
+    view->highlighter()->finish();
+    edit->select(0, 3);
+    TagNav::hjSoin(edit.get(), 0);
+    view->setOption(EditView::Highlight, false);
+    view->setOption(EditView::Highlight, true);
+    edit->repaint();
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(edit->text(), before);
+    edit->selectAll();
+    QCOMPARE(edit->selText(), before);
+}
+
+void TestEditView::matchingPairsAndJump()
+{
+    edit->setText("<div>\n  <p>x</p>\n</div>\n<script>f(a[1]);</script>");
+    view->highlighter()->finish();
+    edit->setSelStart(2);
+    view->updateMatchNow();
+    QCOMPARE(int(view->matchSpans().size()), 2);
+    QCOMPARE(view->matchSpans()[1], std::make_pair(17, 5));  // "</div"
+    QVERIFY(view->jumpToPartner());
+    QCOMPARE(edit->selStart(), 19);
+    QVERIFY(view->jumpToPartner());
+    QCOMPARE(edit->selStart(), 1);
+    // Brackets of the script: from before "(" to its ")".
+    const int open = edit->text().indexOf("(a");
+    edit->setSelStart(open);
+    QVERIFY(view->jumpToPartner());
+    QCOMPARE(edit->selStart(), edit->text().indexOf(");"));
+    // Text without a pair: nothing moves.
+    edit->setSelStart(11);
+    QVERIFY(!view->jumpToPartner());
+    QCOMPARE(edit->selStart(), 11);
+}
+
+void TestEditView::zoomAndOptions()
+{
+    const qreal size = edit->font().pointSizeF();
+    view->zoom(2);
+    QCOMPARE(edit->font().pointSizeF(), std::round(size) + 2);
+    QWheelEvent wheel(QPointF(10, 10), edit->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(edit->viewport(), &wheel);
+    QCOMPARE(edit->font().pointSizeF(), std::round(size) + 1);
+    view->resetZoom();
+    QCOMPARE(edit->font().pointSizeF(), size);
+
+    // Defaults, and what each switch changes.
+    QVERIFY(view->option(EditView::LineNumbers));
+    QVERIFY(view->gutter()->isVisible());
+    QVERIFY(edit->viewport()->x() >= view->gutterWidth());
+    view->setOption(EditView::LineNumbers, false);
+    QVERIFY(!view->gutter()->isVisible());
+    QCOMPARE(edit->lineWrapMode(), QPlainTextEdit::NoWrap);
+    view->setOption(EditView::Wrap, true);
+    QCOMPARE(edit->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QCOMPARE(AppEnv::setting("view", "viewWrap", "0"), QString("1"));
+    QCOMPARE(AppEnv::setting("view", "viewLineNumbers", "1"), QString("0"));
+}
+
+void TestEditView::longLinesStayPlain()
+{
+    // A page on one line, longer than is coloured: no colours, no pair search, no freeze.
+    const QString line = QString("<b>x</b>").repeated(LiveHighlighter::MaxLineLength / 8 + 10);
+    edit->setText("<i>\n" + line + "\n</i>");
+    view->highlighter()->finish();
+    edit->repaint();
+    const QTextBlock longBlock = edit->document()->findBlockByNumber(1);
+    QVERIFY(longBlock.layout()->formats().isEmpty());
+    edit->setSelStart(longBlock.position() + 1);
+    QVERIFY(!view->jumpToPartner());
+    // The lines around it are still read, and a pair search stops at it.
+    QVERIFY(!edit->document()->firstBlock().layout()->formats().isEmpty());
+    edit->setSelStart(1);
+    QVERIFY(!view->jumpToPartner());
+}
+
+QTEST_MAIN(TestEditView)
+#include "test_editview.moc"
