@@ -376,7 +376,7 @@ void TestSearch::optionsOffByDefaultAndRemembered()
     QWidget owner;
     EditArea edit;
     edit.setText("Body body");
-    TikanFrm *d = TikanFrm::open(&owner, &edit);
+    TikanFrm *d = TikanFrm::open(&edit, &owner);
     const QStringList captions = {"正規表現", "大文字と小文字を区別しない", "単語単位", "全角と半角を区別しない",
                                   "ひらがなとカタカナを区別しない"};
     for (int i = 0; i < optionBoxes.size(); ++i) {
@@ -388,7 +388,7 @@ void TestSearch::optionsOffByDefaultAndRemembered()
     child<QCheckBox>(d, "chkKana")->setChecked(true);
     delete d;
     // The next dialog and the find input start with the options last used.
-    d = TikanFrm::open(&owner, &edit);
+    d = TikanFrm::open(&edit, &owner);
     QVERIFY(child<QCheckBox>(d, "chkIgnoreCase")->isChecked());
     QVERIFY(child<QCheckBox>(d, "chkKana")->isChecked());
     QVERIFY(!child<QCheckBox>(d, "chkRegex")->isChecked());
@@ -406,7 +406,7 @@ void TestSearch::regexReplaceInDialog()
     auto *edit = new EditArea;
     window.setCentralWidget(edit);
     edit->setText("<B>one</B>\n<B>two</B>");
-    TikanFrm *d = TikanFrm::open(&window, edit);
+    TikanFrm *d = TikanFrm::open(edit, &window);
     child<QCheckBox>(d, "chkRegex")->setChecked(true);
     child<QLineEdit>(d, "Text1")->setText("<(/?)B>");
     child<QLineEdit>(d, "Text2")->setText("<$1strong>");
@@ -436,7 +436,7 @@ void TestSearch::invalidPatternChangesNothing()
     QWidget owner;
     EditArea edit;
     edit.setText("a(b");
-    TikanFrm *d = TikanFrm::open(&owner, &edit);
+    TikanFrm *d = TikanFrm::open(&edit, &owner);
     child<QCheckBox>(d, "chkRegex")->setChecked(true);
     auto *find = child<QLineEdit>(d, "Text1");
     find->setText("a(b");
@@ -501,7 +501,7 @@ void TestSearch::historyInDropDowns()
     QWidget owner;
     EditArea edit;
     edit.setText("abc abd");
-    TikanFrm *d = TikanFrm::open(&owner, &edit);
+    TikanFrm *d = TikanFrm::open(&edit, &owner);
     for (const char *t : {"abc", "abd", "abc"}) {
         child<QLineEdit>(d, "Text1")->setText(t);
         child<QLineEdit>(d, "Text2")->setText(QString(t).toUpper());
@@ -509,7 +509,7 @@ void TestSearch::historyInDropDowns()
     }
     d->Command3_Click();
     delete d;
-    d = TikanFrm::open(&owner, &edit);
+    d = TikanFrm::open(&edit, &owner);
     auto *finds = child<QComboBox>(d, "cboText1");
     QVERIFY(child<QLineEdit>(d, "Text1")->text().isEmpty());  // starts empty as always
     QCOMPARE(finds->count(), 2);
@@ -538,7 +538,7 @@ void TestSearch::highlightAllIsDisplayOnly()
     edit.show();
     QSignalSpy changes(&edit, &EditArea::textEdited);
 
-    TikanFrm *d = TikanFrm::open(&owner, &edit);
+    TikanFrm *d = TikanFrm::open(&edit, &owner);
     child<QLineEdit>(d, "Text1")->setText("<td>");
     MatchHighlighter *h = MatchHighlighter::of(&edit);
     h->refresh();
