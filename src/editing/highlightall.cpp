@@ -13,6 +13,16 @@
 
 namespace {
 QString g_lastStatus;
+
+QStatusBar *statusBarOf(QWidget *anyWidget)
+{
+    for (QWidget *w = anyWidget; w; w = w->parentWidget()) {
+        if (auto *main = qobject_cast<QMainWindow *>(w))
+            return main->statusBar();
+    }
+    return nullptr;
+}
+
 // Pause after a keystroke in the search text before the whole page is searched again.
 constexpr int TypingPauseMs = 150;
 }
@@ -66,8 +76,15 @@ void MatchHighlighter::hide()
     m_pause.stop();
     m_showing = false;
     m_pattern.clear();
-    if (m_edit)
-        Highlights::set(m_edit, ownerKey(), {});
+    if (!m_edit)
+        return;
+    Highlights::set(m_edit, ownerKey(), {});
+    // A count left in the status bar would no longer be true.
+    if (!m_shownCount.isEmpty()) {
+        if (QStatusBar *bar = statusBarOf(m_edit); bar && bar->currentMessage() == m_shownCount)
+            bar->clearMessage();
+        m_shownCount.clear();
+    }
 }
 
 void MatchHighlighter::refresh()
@@ -183,20 +200,15 @@ void MatchHighlighter::emitCount()
 {
     const QString text = countText(m_pattern, m_options);
     showStatus(m_edit, text);
+    m_shownCount = text;
     emit countChanged(text);
 }
 
 void MatchHighlighter::showStatus(QWidget *anyWidget, const QString &text)
 {
     g_lastStatus = text;
-    if (!anyWidget)
-        return;
-    for (QWidget *w = anyWidget; w; w = w->parentWidget()) {
-        if (auto *main = qobject_cast<QMainWindow *>(w)) {
-            main->statusBar()->showMessage(text);
-            return;
-        }
-    }
+    if (QStatusBar *bar = statusBarOf(anyWidget))
+        bar->showMessage(text);
 }
 
 QString MatchHighlighter::lastStatus()

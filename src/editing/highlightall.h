@@ -64,5 +64,6 @@ private:
     int m_forRevision = -1;
     bool m_computed = false;
     QString m_error;
+    QString m_shownCount;  // the count last put in the status bar
     std::vector<std::pair<int, int>> m_matches;  // start, length
 };

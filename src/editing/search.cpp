@@ -284,6 +284,11 @@ TikanFrm::TikanFrm(EditArea *edit, QWidget *parent) : QDialog(parent), m_edit(ed
     connect(m_findBox, &QComboBox::editTextChanged, this, &TikanFrm::showMatches);
     connect(m_options, &SearchOptionsBox::changed, this, &TikanFrm::showMatches);
     connect(MatchHighlighter::of(m_edit), &MatchHighlighter::countChanged, m_message, &QLabel::setText);
+    // The highlights go with the dialog, also before it is deleted.
+    connect(this, &QDialog::finished, this, [this] {
+        if (m_edit)
+            MatchHighlighter::of(m_edit)->hide();
+    });
 }
 
 TikanFrm::~TikanFrm()

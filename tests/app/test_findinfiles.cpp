@@ -89,6 +89,7 @@ private slots:
         QVERIFY(asked.isEmpty());
 
         // Another file while the document is modified: the save prompt first; Cancel keeps it.
+        w.edit()->setSelStart(0);
         w.edit()->insert("changed ");
         askAnswers << QString::number(QMessageBox::Cancel);
         pane->openRow(otherRow);
