@@ -117,7 +117,7 @@ void GrepRun::run()
     }
     const QDirIterator::IteratorFlags flags =
         m_query.subfolders ? QDirIterator::Subdirectories | QDirIterator::FollowSymlinks : QDirIterator::NoIteratorFlags;
-    QDirIterator it(m_query.folder, Grep::filterPatterns(m_query.filter), QDir::Files | QDir::Readable | QDir::Hidden,
+    QDirIterator it(m_query.folder, Grep::filterPatterns(m_query.filter), QDir::Files | QDir::Readable,
                     flags);
     QElapsedTimer sinceProgress;
     sinceProgress.start();
