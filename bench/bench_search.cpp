@@ -91,7 +91,7 @@ void regexReplaceAll(State &state)
     for (auto _ : state) {
         state.PauseTiming();
         openPage();
-        TikanFrm *d = TikanFrm::open(&w, edit());
+        TikanFrm *d = TikanFrm::open(edit(), &w);
         d->findChild<QCheckBox *>("chkRegex")->setChecked(true);
         d->findChild<QLineEdit *>("Text1")->setText(QStringLiteral("<(/?)([a-zA-Z0-9]*)"));
         d->findChild<QLineEdit *>("Text2")->setText(QStringLiteral("&lt;$1$2"));
