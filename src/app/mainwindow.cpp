@@ -21,6 +21,7 @@
 #include "platform/prompts.h"
 #include "platform/shared.h"
 #include "tools/checkpane.h"
+#include "tools/grepfrm.h"
 #include "tools/gradfrm.h"
 #include "tools/helpviewer.h"
 #include "tools/mapfrm.h"
@@ -228,6 +229,11 @@ void MainWindow::buildMenus()
               [this] { m_search.findNext(this, m_edit); })
         ->setEnabled(false);
     addAction(search, "tikan", QStringLiteral("置換(&R)"), QKeySequence("Ctrl+R"), [this] { TikanFrm::open(m_edit, this); });
+    addAction(search, "FindInFiles", QStringLiteral("フォルダ内を検索(&G)…"), QKeySequence(), [this] {
+        const QString doc = documentPath();
+        GrepFrm::run(this, DocPaths::isUntitled(doc) ? QString() : QFileInfo(doc).absolutePath(),
+                     [this](const QString &path, int at, int length) { return openAt(path, at, length); });
+    });
     search->addSeparator();
     addAction(search, "SelHome", QStringLiteral("ファイルの先頭(&H)"), QKeySequence("Ctrl+H"), onEdit(ClipboardCmds::SelHome));
     addAction(search, "SelEnd", QStringLiteral("ファイルの最後(&E)"), QKeySequence("Ctrl+E"), onEdit(ClipboardCmds::SelEnd));
@@ -482,6 +488,20 @@ void MainWindow::openRecent(int index)
         return;
     m_recent.add(path);
     rebuildRecentMenu();
+}
+
+bool MainWindow::openAt(const QString &path, int position, int length)
+{
+    if (QFileInfo(path) != QFileInfo(documentPath())) {
+        if (!savePrompt() || !loadDocument(path, DocPaths::fileName(path)))
+            return false;
+        m_recent.add(path);
+        rebuildRecentMenu();
+    }
+    m_tabs->setCurrentWidget(m_edit);
+    m_edit->select(position, length);
+    m_edit->setFocus();
+    return true;
 }
 
 bool MainWindow::writeDocument(const QString &path)

@@ -53,6 +53,9 @@ public:
     bool save();    // Save; false when nothing was written
     bool saveAs();  // Save As; false on cancel or failure
     void openRecent(int index);
+    // Opens a file (after the save prompt) unless it is the document already, and
+    // selects a stretch of it; false when the user kept the current document.
+    bool openAt(const QString &path, int position, int length);
     void startAnotherInstance();
     void pasteFile();
     void pasteRichTextFile();

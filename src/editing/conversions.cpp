@@ -255,6 +255,30 @@ QString hiragana(const QString &text)
     return out;
 }
 
+char16_t fullWidthKana(char16_t half)
+{
+    return half >= FirstHalf && half <= LastHalf ? HalfToFull[half - FirstHalf] : 0;
+}
+
+char16_t withSoundMark(char16_t kana, char16_t mark)
+{
+    const bool voiced = mark == Voiced || mark == HalfVoiced || mark == 0x3099;
+    const bool semi = mark == SemiVoiced || mark == HalfSemiVoiced || mark == 0x309A;
+    if (!voiced && !semi)
+        return 0;
+    // Hiragana go through their katakana (ゔ is the only voiced hiragana outside the pattern).
+    const bool hira = kana >= 0x3041 && kana <= 0x3096;
+    if (hira && kana == 0x3046)
+        return voiced ? 0x3094 : 0;
+    const char16_t k = hira ? char16_t(kana + 0x60) : kana;
+    if (hira && (k == 0x30EF || k == 0x30F2))  // ヷ and ヺ have no hiragana
+        return 0;
+    const char16_t r = voiced ? voicedOf(k) : semiVoicedOf(k);
+    if (!r)
+        return 0;
+    return hira ? char16_t(r - 0x60) : r;
+}
+
 QString removeTags(const QString &text)
 {
     return ReplaceInText(text, QStringLiteral("<"), QString(), QStringLiteral(">"));

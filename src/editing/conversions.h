@@ -29,6 +29,13 @@ QString wide(const QString &text);
 // form (ヵ, ヶ, ヮ, ヰ, ヱ, ヸ, ヹ) and hiragana stay.
 QString narrow(const QString &text);
 
+// One half-width katakana, punctuation mark or sound mark (U+FF61…U+FF9F) in its
+// full-width form; 0 for any other character.
+char16_t fullWidthKana(char16_t half);
+// The katakana or hiragana that a sound mark after kana stands for (カ + ゛ = ガ,
+// は + ゜ = ぱ); mark is ゛/゜, ﾞ/ﾟ or the combining U+3099/U+309A. 0 when there is none.
+char16_t withSoundMark(char16_t kana, char16_t mark);
+
 // Between the hiragana and katakana blocks; characters without a counterpart stay.
 QString katakana(const QString &text);
 QString hiragana(const QString &text);

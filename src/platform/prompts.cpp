@@ -21,6 +21,11 @@ void setAnswerer(Answerer answerer)
     g_answerer = std::move(answerer);
 }
 
+bool answering()
+{
+    return bool(g_answerer);
+}
+
 void info(QWidget *parent, const QString &text, const QString &title)
 {
     if (g_answerer) {

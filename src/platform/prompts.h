@@ -36,5 +36,7 @@ QString qtFilter(const QString &filter);
 // "ask", "input", "open" or "save"; the answer of "ask" is the button's number.
 using Answerer = std::function<QString(const QString &kind, const QString &text)>;
 void setAnswerer(Answerer answerer);
+// Whether a test answers instead of the user (windows of their own that ask ask it too).
+bool answering();
 
 }

@@ -4,9 +4,20 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "editing/highlightall.h"
 #include "editing/search.h"
+#include "editing/searchui.h"
 #include "platform/editarea.h"
+#include "platform/highlights.h"
 #include "platform/prompts.h"
+#include "testutil.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QStatusBar>
+#include <QTextBlock>
 
 // Answers the input box with a fixed text and records every message shown.
 struct Answers {
@@ -30,6 +41,8 @@ static const QString done = QStringLiteral("置換は終了しました。");
 class TestSearch : public QObject {
     Q_OBJECT
 private slots:
+    void init() { m_folders = std::make_unique<TestFolders>(); }
+    void cleanup() { m_folders.reset(); }
     void findFromRules();
     void replaceAllText();
     void findIsCaseSensitiveFromTop();
@@ -43,6 +56,16 @@ private slots:
     void replaceAllEmptySearch();
     void replaceAllLargePage();
     void cancelUnloads();
+    void optionsOffByDefaultAndRemembered();
+    void regexReplaceInDialog();
+    void invalidPatternChangesNothing();
+    void findWithOptionsAndCount();
+    void historyInDropDowns();
+    void highlightAllIsDisplayOnly();
+    void findInputHighlightsWhileOpen();
+
+private:
+    std::unique_ptr<TestFolders> m_folders;
 };
 
 void TestSearch::findFromRules()
@@ -344,6 +367,226 @@ void TestSearch::cancelUnloads()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(again.isNull());
     QVERIFY(!TikanFrm::instance());
+}
+
+static const QStringList optionBoxes = {"chkRegex", "chkIgnoreCase", "chkWord", "chkWidth", "chkKana"};
+
+void TestSearch::optionsOffByDefaultAndRemembered()
+{
+    QWidget owner;
+    EditArea edit;
+    edit.setText("Body body");
+    TikanFrm *d = TikanFrm::open(&edit, &owner);
+    const QStringList captions = {"正規表現", "大文字と小文字を区別しない", "単語単位", "全角と半角を区別しない",
+                                  "ひらがなとカタカナを区別しない"};
+    for (int i = 0; i < optionBoxes.size(); ++i) {
+        auto *c = child<QCheckBox>(d, optionBoxes[i]);
+        QCOMPARE(c->text(), captions[i]);
+        QVERIFY(!c->isChecked());
+    }
+    child<QCheckBox>(d, "chkIgnoreCase")->setChecked(true);
+    child<QCheckBox>(d, "chkKana")->setChecked(true);
+    delete d;
+    // The next dialog and the find input start with the options last used.
+    d = TikanFrm::open(&edit, &owner);
+    QVERIFY(child<QCheckBox>(d, "chkIgnoreCase")->isChecked());
+    QVERIFY(child<QCheckBox>(d, "chkKana")->isChecked());
+    QVERIFY(!child<QCheckBox>(d, "chkRegex")->isChecked());
+    delete d;
+    FindInput input(&owner, &edit);
+    QCOMPARE(input.objectName(), QString("frmFind"));
+    QVERIFY(child<QCheckBox>(&input, "chkIgnoreCase")->isChecked());
+    QCOMPARE(AppEnv::setting("search", "IgnoreCase", "0"), QString("1"));
+}
+
+void TestSearch::regexReplaceInDialog()
+{
+    Answers a;
+    QMainWindow window;
+    auto *edit = new EditArea;
+    window.setCentralWidget(edit);
+    edit->setText("<B>one</B>\n<B>two</B>");
+    TikanFrm *d = TikanFrm::open(edit, &window);
+    child<QCheckBox>(d, "chkRegex")->setChecked(true);
+    child<QLineEdit>(d, "Text1")->setText("<(/?)B>");
+    child<QLineEdit>(d, "Text2")->setText("<$1strong>");
+    QSignalSpy changes(edit, &EditArea::textEdited);
+
+    // Replace: the next match is found and replaced with its group.
+    d->Command3_Click();
+    QCOMPARE(edit->text(), QString("<strong>one</B>\n<B>two</B>"));
+    // Replace all: one change, the message as before and the number in the status bar.
+    d->Command4_Click();
+    QCOMPARE(edit->text(), QString("<strong>one</strong>\n<strong>two</strong>"));
+    QCOMPARE(changes.count(), 2);
+    QCOMPARE(a.messages, QStringList{done});
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("3 件を置換しました。"));
+
+    // Line breaks in the pattern and in the replacement.
+    child<QLineEdit>(d, "Text1")->setText("</strong>\\n<strong>");
+    child<QLineEdit>(d, "Text2")->setText("\\n\\n");
+    d->Command4_Click();
+    QCOMPARE(edit->text(), QString("<strong>one\n\ntwo</strong>"));
+    delete d;
+}
+
+void TestSearch::invalidPatternChangesNothing()
+{
+    Answers a;
+    QWidget owner;
+    EditArea edit;
+    edit.setText("a(b");
+    TikanFrm *d = TikanFrm::open(&edit, &owner);
+    child<QCheckBox>(d, "chkRegex")->setChecked(true);
+    auto *find = child<QLineEdit>(d, "Text1");
+    find->setText("a(b");
+    QVERIFY(child<QLabel>(d, "lblMessage")->text().contains(QStringLiteral("4 文字目")));
+    QSignalSpy changes(&edit, &EditArea::textEdited);
+    d->Command4_Click();
+    d->Command3_Click();
+    d->Command1_Click();
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(a.messages.size(), 3);
+    QVERIFY(a.messages.first().contains(QStringLiteral("正規表現に誤りがあります")));
+    QVERIFY(!a.messages.contains(done));
+    QCOMPARE(find->cursorPosition(), 3);  // the position of the fault is marked
+
+    // A pattern that would run for minutes stops and changes nothing either.
+    edit.setText("b" + QString(40, 'a') + "c");
+    find->setText("(a|aa)+$");
+    a.messages.clear();
+    d->Command4_Click();
+    QCOMPARE(a.messages.size(), 1);
+    QVERIFY(a.messages.first().contains(QStringLiteral("複雑すぎる")));
+    delete d;
+}
+
+void TestSearch::findWithOptionsAndCount()
+{
+    Answers a;
+    QMainWindow window;
+    auto *edit = new EditArea;
+    window.setCentralWidget(edit);
+    edit->setText("ﾃｽﾄ テスト てすと TEST");
+    SearchSettings::setOptions([] { Search::Options o; o.width = true; o.kana = true; return o; }());
+    SearchState s;
+    a.input = "テスト";
+    QVERIFY(s.find(&window, edit));
+    QCOMPARE(edit->selStart(), 0);
+    QCOMPARE(edit->selLength(), 3);
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("3 件中 1 件目"));
+    QVERIFY(s.findNext(&window, edit));
+    QCOMPARE(edit->selStart(), 4);
+    QVERIFY(s.findNext(&window, edit));
+    QCOMPARE(edit->selStart(), 8);
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("3 件中 3 件目"));
+    QVERIFY(!s.findNext(&window, edit));
+    QCOMPARE(a.messages, QStringList{notFound});
+
+    // A regex that matches nothing-long moves on with every Find next.
+    SearchSettings::setOptions([] { Search::Options o; o.regex = true; return o; }());
+    edit->setText("a\nb\nc");
+    a.input = "^";
+    QVERIFY(s.find(&window, edit));
+    QCOMPARE(edit->selStart(), 0);
+    QVERIFY(s.findNext(&window, edit));
+    QCOMPARE(edit->selStart(), 2);
+    QVERIFY(s.findNext(&window, edit));
+    QCOMPARE(edit->selStart(), 4);
+}
+
+void TestSearch::historyInDropDowns()
+{
+    Answers a;
+    QWidget owner;
+    EditArea edit;
+    edit.setText("abc abd");
+    TikanFrm *d = TikanFrm::open(&edit, &owner);
+    for (const char *t : {"abc", "abd", "abc"}) {
+        child<QLineEdit>(d, "Text1")->setText(t);
+        child<QLineEdit>(d, "Text2")->setText(QString(t).toUpper());
+        d->Command1_Click();
+    }
+    d->Command3_Click();
+    delete d;
+    d = TikanFrm::open(&edit, &owner);
+    auto *finds = child<QComboBox>(d, "cboText1");
+    QVERIFY(child<QLineEdit>(d, "Text1")->text().isEmpty());  // starts empty as always
+    QCOMPARE(finds->count(), 2);
+    QCOMPARE(finds->itemText(0), QString("abc"));
+    QCOMPARE(finds->itemText(1), QString("abd"));
+    QCOMPARE(child<QComboBox>(d, "cboText2")->itemText(0), QString("ABC"));
+    QCOMPARE(SearchSettings::history("Find"), (QStringList{"abc", "abd"}));
+    delete d;
+}
+
+void TestSearch::highlightAllIsDisplayOnly()
+{
+    QWidget owner;
+    EditArea edit;
+    edit.resize(400, 300);
+    QString page;
+    for (int i = 0; i < 2000; ++i)
+        page += QStringLiteral("<td>cell</td>\n");
+    edit.setText(page);
+    // A marker the user set stays what it is.
+    QTextCharFormat marker;
+    marker.setBackground(Qt::cyan);
+    edit.select(0, 4);
+    edit.mergeSelectionFormat(marker);
+    edit.setSelStart(0);
+    edit.show();
+    QSignalSpy changes(&edit, &EditArea::textEdited);
+
+    TikanFrm *d = TikanFrm::open(&edit, &owner);
+    child<QLineEdit>(d, "Text1")->setText("<td>");
+    MatchHighlighter *h = MatchHighlighter::of(&edit);
+    h->refresh();
+    QCOMPARE(h->count("<td>", Search::Options()), 2000);
+    // Only the matches around what is on screen carry a highlight.
+    QVERIFY(h->highlightedCount() > 5);
+    QVERIFY(h->highlightedCount() < 300);
+    QCOMPARE(child<QLabel>(d, "lblMessage")->text(), QStringLiteral("2000 件"));
+    // Another feature's highlights are kept beside these.
+    QTextEdit::ExtraSelection line;
+    line.cursor = QTextCursor(edit.document());
+    Highlights::set(&edit, "other", {line});
+    QCOMPARE(edit.extraSelections().size(), h->highlightedCount() + 1);
+
+    d->Command1_Click();
+    QCOMPARE(MatchHighlighter::lastStatus(), QStringLiteral("2000 件中 1 件目"));
+    delete d;
+    QCOMPARE(h->highlightedCount(), 0);
+    QCOMPARE(edit.extraSelections().size(), 1);
+    QCOMPARE(changes.count(), 0);
+    QTextCursor c(edit.document());
+    c.setPosition(2);
+    QCOMPARE(c.charFormat().background().color(), QColor(Qt::cyan));
+}
+
+void TestSearch::findInputHighlightsWhileOpen()
+{
+    QWidget owner;
+    EditArea edit;
+    edit.setText("aXa");
+    edit.show();
+    QTimer::singleShot(0, [&] {
+        auto *input = owner.findChild<FindInput *>();
+        QVERIFY(input);
+        QCOMPARE(child<QComboBox>(input, "cboText1")->lineEdit(), child<QLineEdit>(input, "Text1"));
+        child<QCheckBox>(input, "chkIgnoreCase")->setChecked(true);
+        child<QLineEdit>(input, "Text1")->setText("x");
+        MatchHighlighter::of(&edit)->refresh();
+        QCOMPARE(MatchHighlighter::of(&edit)->highlightedCount(), 1);
+        input->accept();
+    });
+    QString text;
+    Search::Options o;
+    QVERIFY(FindInput::ask(&owner, &edit, &text, &o));
+    QCOMPARE(text, QString("x"));
+    QVERIFY(o.ignoreCase && !o.regex);
+    QCOMPARE(MatchHighlighter::of(&edit)->highlightedCount(), 0);  // gone with the input
+    QCOMPARE(SearchSettings::history("Find"), QStringList{"x"});
 }
 
 QTEST_MAIN(TestSearch)
