@@ -53,6 +53,22 @@ struct CustomField {
 constexpr CustomField kCustomFields[] = {
     {"Text1(0)", "10"}, {"Text3(0)", "30"}, {"Text1(1)", "11"}, {"Text3(1)", "31"}, {"Text4", "4"},
 };
+
+// The warning for a page with bytes that are not valid text: where they are, and what a save does.
+QString damagedBytesMessage(const QString &path, const QString &text, const QByteArray &encoding)
+{
+    qsizetype count = 0;
+    const std::vector<TextPlace> places = damagedPlaces(text, 5, &count);
+    QStringList where;
+    for (const TextPlace &p : places)
+        where << QStringLiteral("%1 行 %2 桁").arg(p.line).arg(p.column);
+    if (count > qsizetype(places.size()))
+        where << QStringLiteral("ほか %1 か所").arg(count - qsizetype(places.size()));
+    return QStringLiteral("「%1」を %2 として開きましたが、正しい文字として読めないバイトが %3 か所あります。\n"
+                          "その部分は「\uFFFD」で表示しています：%4\n"
+                          "その部分を編集しなければ、保存してもバイトはそのまま残ります。")
+        .arg(path, QString::fromLatin1(encoding), QString::number(count), where.join(QStringLiteral("、")));
+}
 }
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
@@ -361,10 +377,7 @@ bool MainWindow::loadDocument(const QString &path, const QString &displayName)
     setWindowTitle(DocPaths::caption(displayName));
     updateStatus();
     if (m_document.isUnclean())
-        Prompts::info(this,
-                      QStringLiteral("「%1」には、対応しているどの文字コードでも正しい文字として読めない部分があります"
-                                     "（%2 として開きました）。\n保存すると、その部分が変わることがあります。")
-                          .arg(path, QString::fromLatin1(m_document.format().encoding)),
+        Prompts::info(this, damagedBytesMessage(path, r.text, m_document.format().encoding),
                       QStringLiteral("文字コードの確認"));
     return true;
 }
@@ -450,7 +463,8 @@ void MainWindow::openRecent(int index)
 
 bool MainWindow::writeDocument(const QString &path)
 {
-    if (m_document.isUnclean() &&
+    // Unreadable bytes are written back as they were, unless the user edited across them.
+    if (m_document.isUnclean() && damagedBytesLost(m_edit->text(), m_document.format()) > 0 &&
         !Prompts::confirm(this,
                           QStringLiteral("この文書には、開いたときに正しい文字として読めなかった部分があります。\n"
                                          "保存すると、その部分が元のファイルと変わることがあります。保存しますか？"),
