@@ -536,10 +536,10 @@ void MainWindow::openRecent(int index)
 bool MainWindow::writeDocument(const QString &path)
 {
     // Unreadable bytes are written back as they were, unless the user edited across them.
-    if (m_document.isUnclean() && damagedBytesLost(m_edit->text(), m_document.format()) > 0 &&
+    if (damagedBytesLost(m_edit->text(), m_document.format()) > 0 &&
         !Prompts::confirm(this,
                           QStringLiteral("この文書には、開いたときに正しい文字として読めなかった部分があります。\n"
-                                         "保存すると、その部分が元のファイルと変わることがあります。保存しますか？"),
+                                         "保存すると、その部分が元のファイルと変わります。保存しますか？"),
                           QStringLiteral("保存する?"), QStringLiteral("保存する")))
         return false;
     QString text = m_edit->text();

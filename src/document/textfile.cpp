@@ -674,8 +674,8 @@ qsizetype damagedBytesLost(const QString &text, const TextFormat &format)
     // be read; the latter are decoding errors. Kept bytes stay errors in what is written; bytes
     // written anew as U+FFFD do not. So the real U+FFFD characters may not grow in number.
     const TextFileOrigin *o = format.origin.get();
-    if (!o)
-        return 0;
+    if (!o || !o->text.contains(QChar(0xFFFD)))
+        return 0;  // nothing was unreadable
     TextCodec codec(format.encoding);
     if (!codec.isValid())
         return 0;
