@@ -136,13 +136,13 @@ private slots:
 
         type(*a, "xy");
         type(*b, "12");
-        a->Modosu_Click();
-        b->Modosu_Click();
+        a->undo();
+        b->undo();
         QCOMPARE(a->edit()->text(), QString("<p>A</p>x"));
         QCOMPARE(b->edit()->text(), QString("<html>\n</html>1"));
-        a->Modosu_Click();
+        a->undo();
         QCOMPARE(a->edit()->text(), QString("<p>A</p>"));
-        a->ModoYarinao_Click();
+        a->redo();
         QCOMPARE(a->edit()->text(), QString("<p>A</p>x"));
 
         // B's normal exit removes B's files only; A's history still works.
@@ -151,7 +151,7 @@ private slots:
         QVERIFY(!QFile::exists(folders->program + "/modo0-1.tmp"));
         type(*a, "zw");  // (the redo emptied A's history)
         QVERIFY(QFile::exists(folders->program + "/modo0.tmp"));
-        a->Modosu_Click();
+        a->undo();
         QCOMPARE(a->edit()->text(), QString("<p>A</p>xz"));
     }
 
@@ -183,13 +183,13 @@ private slots:
         QVERIFY(next->isModified());
         // other.htm is opened by another instance, never under the restored text.
         QCOMPARE(started, QStringList{other});
-        QVERIFY(next->fileSa_Click());
+        QVERIFY(next->save());
         QCOMPARE(readBytes(other), QByteArray("<p>other</p>\r\n"));
         QCOMPARE(readBytes(doc), QByteArray("<meta charset=\"Shift_JIS\">\n<p>\x93\xFA\x96\x7B</p>\n<p>\x92\xC7\x89\xC1</p>\n"));
 
         // The live instance's files were never touched, and its undo still has its own text.
         QCOMPARE(readBytes(folders->program + "/modo0.tmp"), liveNewest);
-        live->Modosu_Click();
+        live->undo();
         QCOMPARE(live->edit()->text(), QString("<html>\n</html>liv"));
         // The answered text is gone: a further start offers nothing.
         asked.clear();

@@ -637,7 +637,7 @@ private slots:
         QVERIFY(QFile::link(loop, loop));
         answers.push("open", loop);
         answers.push("ask", QString::number(QMessageBox::No));
-        w->FileOpen_Click();
+        w->openDocument();
         QVERIFY(answers.asked.last().startsWith("error:"));
         QVERIFY(answers.asked.last().contains("シンボリックリンクが循環しています"));
         QCOMPARE(w->edit()->text(), QString("mine"));
@@ -657,7 +657,7 @@ private slots:
                                  "</p>\n<p>\x82\xA0</p>\n";
         writeBytes(page, bytes);
         answers.push("open", page);
-        w->FileOpen_Click();
+        w->openDocument();
         QCOMPARE(w->documentFormat().encoding, QByteArray("UTF-8"));
         QVERIFY(w->edit()->text().contains("日本語のページ"));
         QVERIFY(answers.asked.last().startsWith("info:"));
@@ -666,7 +666,7 @@ private slots:
         answers.asked.clear();
         w->edit()->setSelStart(0);
         w->edit()->insert("<!-- x -->");
-        QVERIFY(w->fileSa_Click());
+        QVERIFY(w->save());
         QVERIFY(answers.asked.isEmpty());
         QCOMPARE(readBytes(page), "<!-- x -->" + bytes);
         // A command that rewrites the line around the marks (here to full width) would write
@@ -675,7 +675,7 @@ private slots:
         QCOMPARE(w->edit()->selText(), QString("<p>\uFFFD\uFFFD</p>"));
         w->edit()->insert(QString("＜ｐ＞\uFFFD\uFFFD＜／ｐ＞"));
         answers.push("confirm", "0");
-        QVERIFY(!w->fileSa_Click());
+        QVERIFY(!w->save());
         QCOMPARE(readBytes(page), "<!-- x -->" + bytes);
     }
 
