@@ -2,6 +2,7 @@
 
 #include "about.h"
 #include "commands.h"
+#include "instances.h"
 #include "optionsdialog.h"
 #include "palettetable.h"
 #include "document/docpaths.h"
@@ -37,12 +38,13 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPrinter>
-#include <QProcess>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace {
 const QString kUntitled = QStringLiteral("無題");
@@ -56,6 +58,37 @@ struct CustomField {
 constexpr CustomField kCustomFields[] = {
     {"Text1(0)", "10"}, {"Text3(0)", "30"}, {"Text1(1)", "11"}, {"Text3(1)", "31"}, {"Text4", "4"},
 };
+
+// The restore offer: which document the text belongs to, and what restoring does.
+QString recoveryQuestion(const RecoveredDocument &d, const QString &commandLine)
+{
+    const bool untitled = d.untitled || d.path.isEmpty();
+    QString q = QStringLiteral("「%1」の編集内容を復元しますか？\n\n").arg(untitled ? kUntitled : DocPaths::fileName(d.path));
+    q += QStringLiteral("前回の Tarnell は正しく終了しませんでした。保存されていない編集内容が残っています。\n");
+    if (!untitled)
+        q += QStringLiteral("ファイル：%1（%2、%3）\n").arg(d.path, QString::fromLatin1(d.format.encoding), lineEndName(d.format.lineEnd));
+    q += QStringLiteral("復元した内容は、保存するまでファイルには書き込まれません。\n"
+                        "復元しない場合、残っていた内容は削除されます。");
+    if (!commandLine.isEmpty())
+        q += QStringLiteral("\n\n復元すると、「%1」は別のウィンドウで開きます。").arg(DocPaths::fileName(commandLine));
+    return q;
+}
+
+// The warning for a page with bytes that are not valid text: where they are, and what a save does.
+QString damagedBytesMessage(const QString &path, const QString &text, const QByteArray &encoding)
+{
+    qsizetype count = 0;
+    const std::vector<TextPlace> places = damagedPlaces(text, 5, &count);
+    QStringList where;
+    for (const TextPlace &p : places)
+        where << QStringLiteral("%1 行 %2 桁").arg(p.line).arg(p.column);
+    if (count > qsizetype(places.size()))
+        where << QStringLiteral("ほか %1 か所").arg(count - qsizetype(places.size()));
+    return QStringLiteral("「%1」を %2 として開きましたが、正しい文字として読めないバイトが %3 か所あります。\n"
+                          "その部分は「\uFFFD」で表示しています：%4\n"
+                          "その部分を編集しなければ、保存してもバイトはそのまま残ります。")
+        .arg(path, QString::fromLatin1(encoding), QString::number(count), where.join(QStringLiteral("、")));
+}
 }
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
@@ -92,6 +125,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     if (QFontDatabase::hasFamily(QStringLiteral("Noto Sans Mono CJK JP")))
         f.setFamily(QStringLiteral("Noto Sans Mono CJK JP"));
     f.setPointSize(10);
+    // Latin and Japanese need no shaping; skipping it halves the cost of laying out long lines
+    // (scripts that need shaping are still shaped).
+    f.setStyleStrategy(QFont::PreferNoShaping);
     m_edit->setFont(f);
     m_view = new EditView(m_edit);
 
@@ -333,9 +369,10 @@ void MainWindow::startUp(const QString &commandLine, const Progress &progress)
     const int mode = AppEnv::setting("main", "ModosuMode", "1").trimmed().toInt(&ok);
     m_history.setFolder(chooseHistoryFolder(AppEnv::programFolder()));
     setUndoMode(ok ? mode : 1);
-    // A run that ended without shutting down may have left its newest text behind.
+    // This instance's own history files among those running; runs that ended without shutting
+    // down may have left their newest text behind.
     m_recovery = std::make_unique<Recovery>(m_history.folder());
-    const bool recoverable = m_recovery->acquire();
+    m_recovery->acquire();
 
     say(QStringLiteral("ﾀｸﾞの定義中"), true);
     QMenu *withEnd = m_menus.value("tSyu");
@@ -359,34 +396,81 @@ void MainWindow::startUp(const QString &commandLine, const Progress &progress)
         });
     }
 
+    const bool restored = offerRecoveries(commandLine);
+    m_history.setInstance(std::max(0, m_recovery->slot()));
+    if (restored) {
+        say(QString(), true);
+        return;
+    }
     if (!commandLine.isEmpty()) {
         say(QStringLiteral("ｺﾏﾝﾄﾞﾌｧｲﾙの読み取り中"), true);
         m_palette->setEnabled(true);
         if (!loadDocument(DocPaths::absolute(commandLine), commandLine))
             loadDocument(DocPaths::untitledPath(), kUntitled);
         say(QString(), true);
-        offerRecovery(recoverable);
         return;
     }
     say(QStringLiteral("空のﾌｧｲﾙを作成中"), true);
     loadDocument(DocPaths::untitledPath(), kUntitled);
     m_history.writeBase(m_edit->text());
     say(QString(), true);
-    offerRecovery(recoverable);
 }
 
-void MainWindow::offerRecovery(bool offer)
+bool MainWindow::offerRecoveries(const QString &commandLine)
 {
-    if (!offer || m_recovery->snapshot() == m_edit->text())
-        return;
-    const bool restore = Prompts::confirm(
-        this,
-        QStringLiteral("前回の Tarnell は正しく終了しませんでした。\n"
-                       "最後に編集していた内容が残っています。エディタに復元しますか？\n"
-                       "（復元した内容は、保存するまでファイルには書き込まれません）"),
-        QStringLiteral("内容の復元"), QStringLiteral("復元する"));
-    if (restore)
-        m_edit->setText(m_recovery->snapshot());
+    // Each text that runs which are gone left is offered in turn, naming its document. The first
+    // one restored becomes this instance's document; the rest are offered by another instance,
+    // which also opens the file named on the command line.
+    std::optional<RecoveredDocument> chosen;
+    bool left = false;
+    const std::vector<RecoveredDocument> found = m_recovery->found();
+    for (const RecoveredDocument &d : found) {
+        if (chosen) {
+            m_recovery->leave(d.slot);
+            left = true;
+            continue;
+        }
+        if (d.text.isEmpty() || d.text == readTextFile(d.untitled ? DocPaths::untitledPath() : d.path, d.format).text) {
+            m_recovery->discard(d.slot);  // nothing that was not saved
+            continue;
+        }
+        if (Prompts::confirm(this, recoveryQuestion(d, commandLine), QStringLiteral("内容の復元"), QStringLiteral("復元する")))
+            chosen = d;
+        else
+            m_recovery->discard(d.slot);
+    }
+    if (!chosen)
+        return false;
+    m_history.setInstance(std::max(0, m_recovery->slot()));
+    restoreDocument(*chosen);
+    m_recovery->discard(chosen->slot);  // now in this instance's own history
+    if (!commandLine.isEmpty() || left)
+        Instances::startAnother(commandLine, false);
+    return true;
+}
+
+void MainWindow::restoreDocument(const RecoveredDocument &d)
+{
+    // The document as it was: its path, and the file's bytes kept for the lines the user had not
+    // changed, as after opening it. Then the text that was left, which makes it modified.
+    const QString path = d.untitled || d.path.isEmpty() ? DocPaths::untitledPath() : d.path;
+    const bool untitled = DocPaths::isUntitled(path);
+    m_document.load(path, untitled ? kUntitled : path);
+    noteDocument();
+    m_edit->setText(d.text);
+    m_document.setModified(true);
+    colourReset();
+    setWindowTitle(DocPaths::caption(untitled ? kUntitled : path));
+    updateStatus();
+}
+
+void MainWindow::noteDocument(bool switching)
+{
+    const QString &path = m_document.path();
+    if (switching)
+        m_recovery->recordSwitch(path, m_document.isUntitled(), m_document.format());
+    else
+        m_recovery->recordDocument(path, m_document.isUntitled(), m_document.format());
 }
 
 bool MainWindow::loadDocument(const QString &path, const QString &displayName)
@@ -397,16 +481,17 @@ bool MainWindow::loadDocument(const QString &path, const QString &displayName)
                        QStringLiteral("開けません"));
         return false;
     }
+    if (m_recovery)
+        noteDocument(true);
     m_edit->setText(r.text);
     m_document.markSaved();  // the text as loaded is the saved one
+    if (m_recovery)
+        noteDocument();
     colourReset();
     setWindowTitle(DocPaths::caption(displayName));
     updateStatus();
     if (m_document.isUnclean())
-        Prompts::info(this,
-                      QStringLiteral("「%1」には、対応しているどの文字コードでも正しい文字として読めない部分があります"
-                                     "（%2 として開きました）。\n保存すると、その部分が変わることがあります。")
-                          .arg(path, QString::fromLatin1(m_document.format().encoding)),
+        Prompts::info(this, damagedBytesMessage(path, r.text, m_document.format().encoding),
                       QStringLiteral("文字コードの確認"));
     return true;
 }
@@ -506,10 +591,11 @@ bool MainWindow::openAt(const QString &path, int position, int length)
 
 bool MainWindow::writeDocument(const QString &path)
 {
-    if (m_document.isUnclean() &&
+    // Unreadable bytes are written back as they were, unless the user edited across them.
+    if (damagedBytesLost(m_edit->text(), m_document.format()) > 0 &&
         !Prompts::confirm(this,
                           QStringLiteral("この文書には、開いたときに正しい文字として読めなかった部分があります。\n"
-                                         "保存すると、その部分が元のファイルと変わることがあります。保存しますか？"),
+                                         "保存すると、その部分が元のファイルと変わります。保存しますか？"),
                           QStringLiteral("保存する?"), QStringLiteral("保存する")))
         return false;
     QString text = m_edit->text();
@@ -535,6 +621,8 @@ bool MainWindow::writeDocument(const QString &path)
     QString error;
     if (m_document.save(path, text, &error)) {
         updateStatus();
+        if (m_recovery && path == m_document.path())
+            noteDocument();  // the encoding may have changed
         return true;
     }
     Prompts::error(this, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(path, error),
@@ -576,6 +664,8 @@ bool MainWindow::saveAs()
         return false;
     setWindowTitle(DocPaths::caption(m_document.displayName()));
     m_actions.value("fileSa")->setEnabled(true);
+    if (m_recovery)
+        noteDocument();
     m_recent.add(path);
     rebuildRecentMenu();
     updateStatus();
@@ -586,12 +676,7 @@ bool MainWindow::saveAs()
 void MainWindow::startAnotherInstance()
 {
     // Another instance with an untitled document, its window started minimised.
-    QProcess p;
-    p.setProgram(QCoreApplication::applicationFilePath());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TARNELL_START_MINIMIZED"), QStringLiteral("1"));
-    p.setProcessEnvironment(env);
-    p.startDetached();
+    Instances::startAnother(QString(), true);
 }
 
 void MainWindow::pasteFile()

@@ -20,6 +20,7 @@ class QLabel;
 class QMenu;
 class QTabWidget;
 class Recovery;
+struct RecoveredDocument;
 class TagPalette;
 
 class MainWindow : public QMainWindow {
@@ -95,7 +96,11 @@ private:
     bool loadDocument(const QString &path, const QString &displayName);
     // Before Save overwrites the file: asks when another program changed it.
     bool confirmOverwrite();
-    void offerRecovery(bool offer);
+    // Offers what runs that ended without shutting down left; true when one was restored.
+    bool offerRecoveries(const QString &commandLine);
+    void restoreDocument(const RecoveredDocument &d);
+    // Tells the recovery record which document (path, format) the history belongs to.
+    void noteDocument(bool switching = false);
     bool writeDocument(const QString &path);
     void onTextEdited();
     void onTabChanged(int index);

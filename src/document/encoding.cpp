@@ -869,6 +869,10 @@ Decoded decodeBytes(const QByteArray &bytes)
     // valid multi-byte UTF-8 sequences this consistently.
     if (utf8.multibyte >= 8 * utf8.errors)
         return decodeFrom("UTF-8", bytes, 0, false);
+    // A page that says it is UTF-8 needs less evidence: more valid sequences than twice the
+    // damaged bytes (text in Shift_JIS or EUC-JP forms valid sequences only now and then).
+    if (declared == "UTF-8" && utf8.multibyte >= 2 * utf8.errors)
+        return decodeFrom("UTF-8", bytes, 0, false);
 
     Attempt sjis = attempt("Shift_JIS", bytes);
     TextCodec eucCodec("EUC-JP");

@@ -9,8 +9,14 @@
 #include <QStringView>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <vector>
+
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 
@@ -481,13 +487,39 @@ bool hasMixedLineEnds(const TextFileOrigin &o, TextCodec &codec)
     return false;
 }
 
+std::function<bool(const QString &)> &readOnlyCheck()
+{
+    static std::function<bool(const QString &)> check;
+    return check;
+}
+
+// Whether the file, or the nearest folder of it that exists, lies on a file system mounted
+// read-only (a write there fails whatever the permissions say).
+bool onReadOnlyFileSystem(const QString &path)
+{
+    if (readOnlyCheck())
+        return readOnlyCheck()(path);
+    QString probe = QFileInfo(path).absoluteFilePath();
+    for (;;) {
+        struct statvfs vfs {};
+        if (::statvfs(QFile::encodeName(probe).constData(), &vfs) == 0)
+            return (vfs.f_flag & ST_RDONLY) != 0;
+        const QString parent = QFileInfo(probe).absolutePath();
+        if (parent == probe)
+            return false;
+        probe = parent;
+    }
+}
+
 // Japanese reason for a failed save, with the system's own words after it.
 QString describeWriteFailure(const QString &path, const QString &detail)
 {
     const QFileInfo info(path);
     const QFileInfo folder(info.absolutePath());
     QString reason;
-    if (info.isDir())
+    if (onReadOnlyFileSystem(path))
+        reason = QStringLiteral("読み取り専用のファイルシステムです。");
+    else if (info.isDir())
         reason = QStringLiteral("同じ名前のフォルダーがあります。");
     else if (!folder.exists())
         reason = QStringLiteral("保存先のフォルダーがありません。");
@@ -515,6 +547,29 @@ void keepOrigin(TextFileRead &r, const QByteArray &bytes)
     origin->lineEnd = r.format.lineEnd;
     origin->finalLineEnd = r.format.finalLineEnd;
     r.format.origin = std::move(origin);
+}
+
+// Why a path that names no file cannot be opened; "" when it is simply missing (a new document).
+QString describeUnreachable(const QString &path)
+{
+    struct stat st {};
+    const QByteArray name = QFile::encodeName(path);
+    if (::stat(name.constData(), &st) == 0)
+        return {};
+    const int err = errno;
+    if (err == ELOOP)
+        return QStringLiteral("シンボリックリンクが循環しています（リンクをたどると元のリンクに戻ります）。");
+    if (err == ENOENT || err == ENOTDIR) {
+        const QFileInfo info(path);
+        if (info.isSymLink())
+            return QStringLiteral("シンボリックリンクの指す先「%1」がありません。").arg(info.symLinkTarget());
+        return {};
+    }
+    if (err == EACCES)
+        return QStringLiteral("ファイルのあるフォルダーを開く権限がありません。");
+    if (err == ENAMETOOLONG)
+        return QStringLiteral("ファイルの名前が長すぎます。");
+    return QStringLiteral("ファイルを開けませんでした（%1）。").arg(QString::fromLocal8Bit(std::strerror(err)));
 }
 
 }  // namespace
@@ -659,10 +714,20 @@ std::optional<QByteArray> readFileBytes(const QString &path, TextFileRead *r)
     }
     const QFileInfo info(path);
     if (!info.exists()) {
-        r->status = TextFileRead::Missing;
+        // A name that does not lead to a file: plainly missing, or a link that goes nowhere, a
+        // loop of links, a folder on the way that may not be entered. Only the first is a new,
+        // empty document; the others are reported, so that nothing is saved under such a name.
+        const QString why = describeUnreachable(path);
+        r->status = why.isEmpty() ? TextFileRead::Missing : TextFileRead::Unreadable;
+        r->error = why;
         return std::nullopt;
     }
     r->status = TextFileRead::Unreadable;
+    const QString target = info.isSymLink() ? info.canonicalFilePath() : QString();
+    if (!target.isEmpty() && !QFileInfo(target).isReadable()) {
+        r->error = QStringLiteral("リンク先のファイル「%1」を読み取る権限がありません。").arg(target);
+        return std::nullopt;
+    }
     if (info.isDir()) {
         r->error = QStringLiteral("ファイルではなくフォルダーです。");
         return std::nullopt;
@@ -677,8 +742,9 @@ std::optional<QByteArray> readFileBytes(const QString &path, TextFileRead *r)
     }
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        r->error = info.isReadable() ? QStringLiteral("ファイルを開けませんでした（%1）。").arg(f.errorString())
-                                     : QStringLiteral("ファイルを読み取る権限がありません。");
+        r->error = !target.isEmpty() ? QStringLiteral("リンク先のファイル「%1」を開けませんでした（%2）。").arg(target, f.errorString())
+                   : info.isReadable() ? QStringLiteral("ファイルを開けませんでした（%1）。").arg(f.errorString())
+                                       : QStringLiteral("ファイルを読み取る権限がありません。");
         return std::nullopt;
     }
     QByteArray bytes = f.readAll();
@@ -708,6 +774,49 @@ TextFileRead readTextFile(const QString &path, const TextFormat &format)
         r.format.origin.reset();
     }
     return r;
+}
+
+std::vector<TextPlace> damagedPlaces(QStringView text, int max, qsizetype *count)
+{
+    std::vector<TextPlace> places;
+    qsizetype found = 0;
+    qsizetype line = 1, lineStart = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\n') {
+            ++line;
+            lineStart = i + 1;
+        } else if (c == 0xFFFD || c == 0) {
+            if (qsizetype(places.size()) < max)
+                places.push_back({line, i - lineStart + 1});
+            ++found;
+        }
+    }
+    if (count)
+        *count = found;
+    return places;
+}
+
+qsizetype damagedBytesLost(const QString &text, const TextFormat &format)
+{
+    // A replacement mark is either a real U+FFFD of the file or stands for bytes that could not
+    // be read; the latter are decoding errors. Kept bytes stay errors in what is written; bytes
+    // written anew as U+FFFD do not. So the real U+FFFD characters may not grow in number.
+    const TextFileOrigin *o = format.origin.get();
+    if (!o || !o->text.contains(QChar(0xFFFD)))
+        return 0;  // nothing was unreadable
+    TextCodec codec(format.encoding);
+    if (!codec.isValid())
+        return 0;
+    auto realMarks = [&codec](const QByteArray &bytes, const QString &decodedText) {
+        qsizetype errors = 0;
+        codec.decode(bytes.constData(), bytes.size(), &errors);
+        return decodedText.count(QChar(0xFFFD)) - errors;
+    };
+    const qsizetype before = realMarks(o->bytes, o->text);
+    const qsizetype after = realMarks(encodeTextFile(text, format), text);
+    return std::max<qsizetype>(0, after - before);
 }
 
 // --- writing ---------------------------------------------------------------------------------
@@ -833,4 +942,9 @@ int TextFileTesting::spliceFallbacks()
 void TextFileTesting::setChunkHook(std::function<void(qint64)> hook)
 {
     chunkHook() = std::move(hook);
+}
+
+void TextFileTesting::setReadOnlyFileSystemCheck(std::function<bool(const QString &)> check)
+{
+    readOnlyCheck() = std::move(check);
 }

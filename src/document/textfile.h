@@ -43,6 +43,22 @@ struct TextFileRead {
     QString error;      // why an existing file could not be read (Japanese)
 };
 
+// A place in the editor's text: 1-based line and column (columns count UTF-16 units, as the
+// status bar does).
+struct TextPlace {
+    qsizetype line = 1;
+    qsizetype column = 1;
+};
+
+// Where the text shows bytes that could not be read (replacement marks, U+FFFD) or NUL
+// characters: the first max places, and their number in *count.
+std::vector<TextPlace> damagedPlaces(QStringView text, int max, qsizetype *count = nullptr);
+
+// How many replacement marks a save of the text would write as real U+FFFD characters although
+// they stand for bytes of the file that could not be read (and so would lose those bytes). 0 when
+// every such byte is written back as it was.
+qsizetype damagedBytesLost(const QString &text, const TextFormat &format);
+
 // Reads and decodes a file. Line ends CR LF, CR and LF all become "\n"; the line end
 // after the last line is dropped (and remembered). A missing file is Missing; a folder, a
 // special file, a file without read permission or one too large to edit is Unreadable; the
@@ -110,4 +126,7 @@ void setChunkHook(std::function<void(qint64)> hook);
 // How often bytes kept from the original failed to read back as the text and the whole text
 // was encoded anew instead (a fault in keeping bytes; should stay 0).
 int spliceFallbacks();
+// Stands in for the check whether a path lies on a read-only file system (mounting one needs
+// privileges a test does not have). Empty function: the real check.
+void setReadOnlyFileSystemCheck(std::function<bool(const QString &)> check);
 }

@@ -28,9 +28,14 @@ bool readSnapshot(const QString &path, QString *text)
 
 }
 
+QString historyFileName(int place, int instance)
+{
+    return instance <= 0 ? QStringLiteral("modo%1.tmp").arg(place) : QStringLiteral("modo%1-%2.tmp").arg(place).arg(instance);
+}
+
 QString UndoHistory::filePath(int place) const
 {
-    const QString name = QStringLiteral("modo%1.tmp").arg(place);
+    const QString name = historyFileName(place, m_instance);
     return m_folder.endsWith(QLatin1Char('/')) ? m_folder + name : m_folder + QLatin1Char('/') + name;
 }
 

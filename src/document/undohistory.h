@@ -13,6 +13,9 @@ public:
     // Folder of the history files "modo0.tmp" … "modo3.tmp".
     void setFolder(const QString &folder) { m_folder = folder; }
     QString folder() const { return m_folder; }
+    // Each running instance keeps its own files (see historyFileName); 0 for the first.
+    void setInstance(int instance) { m_instance = instance; }
+    int instance() const { return m_instance; }
     QString filePath(int place) const;
 
     int mode() const { return m_mode; }
@@ -45,11 +48,16 @@ private:
     void writeFile(int place, const QString &text);
 
     QString m_folder;
+    int m_instance = 0;
     int m_mode = Files;
     bool m_skipNext = false;
     QString m_redoText;
     std::array<QString, 4> m_memory;
 };
+
+// The name of a history file: "modo0.tmp" … "modo3.tmp" for the first instance, and
+// "modo0-<n>.tmp" … for instance n of several running at the same time.
+QString historyFileName(int place, int instance);
 
 // The history folder: the program folder when it is writable, else the per-user data folder.
 QString chooseHistoryFolder(const QString &programFolder);

@@ -631,6 +631,52 @@ private slots:
         QVERIFY(answers.asked.last().startsWith("error:"));
         QCOMPARE(w->edit()->text(), QString("mine"));
         QCOMPARE(w->recentFiles().count(), 0);
+
+        // A loop of symbolic links is reported too, never opened as an empty page.
+        const QString loop = folders->path("loop.htm");
+        QVERIFY(QFile::link(loop, loop));
+        answers.push("open", loop);
+        answers.push("ask", QString::number(QMessageBox::No));
+        w->openDocument();
+        QVERIFY(answers.asked.last().startsWith("error:"));
+        QVERIFY(answers.asked.last().contains("シンボリックリンクが循環しています"));
+        QCOMPARE(w->edit()->text(), QString("mine"));
+        QVERIFY(Shared::DocumentPath != loop);
+        // Named on the command line, it leaves the untitled page.
+        answers.asked.clear();
+        auto second = start(loop);
+        QVERIFY(answers.asked.join("|").contains("循環"));
+        QCOMPARE(second->windowTitle(), QString("無題-Tarnell for NOTE"));
+    }
+
+    void mostlyUtf8PageWarnsWhereAndKeepsItsBytes()
+    {
+        auto w = start();
+        const QString page = folders->path("utf8.htm");
+        const QByteArray bytes = "<meta charset=\"UTF-8\">\n<p>" + QStringLiteral("日本語のページ").toUtf8() +
+                                 "</p>\n<p>\x82\xA0</p>\n";
+        writeBytes(page, bytes);
+        answers.push("open", page);
+        w->openDocument();
+        QCOMPARE(w->documentFormat().encoding, QByteArray("UTF-8"));
+        QVERIFY(w->edit()->text().contains("日本語のページ"));
+        QVERIFY(answers.asked.last().startsWith("info:"));
+        QVERIFY2(answers.asked.last().contains("3 行 4 桁、3 行 5 桁"), qPrintable(answers.asked.last()));
+        // Typing elsewhere and saving asks nothing more and keeps the damaged bytes.
+        answers.asked.clear();
+        w->edit()->setSelStart(0);
+        w->edit()->insert("<!-- x -->");
+        QVERIFY(w->save());
+        QVERIFY(answers.asked.isEmpty());
+        QCOMPARE(readBytes(page), "<!-- x -->" + bytes);
+        // A command that rewrites the line around the marks (here to full width) would write
+        // them as real replacement characters: the user is asked first.
+        w->edit()->select(w->edit()->text().indexOf(QChar(0xFFFD)) - 3, 9);
+        QCOMPARE(w->edit()->selText(), QString("<p>\uFFFD\uFFFD</p>"));
+        w->edit()->insert(QString("＜ｐ＞\uFFFD\uFFFD＜／ｐ＞"));
+        answers.push("confirm", "0");
+        QVERIFY(!w->save());
+        QCOMPARE(readBytes(page), "<!-- x -->" + bytes);
     }
 
     void aCrashedRunsTextIsOffered()

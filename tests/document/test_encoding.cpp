@@ -235,6 +235,24 @@ void TestEncoding::damagedAndBinaryBytes()
     QVERIFY(d.text.startsWith(QStringLiteral("<p>日本語のページ")));
     QCOMPARE(roundTrip(sjis), sjis);
 
+    // A short page that declares UTF-8, with a stray Shift_JIS character: UTF-8 although the
+    // damaged bytes are many for its size (Shift_JIS would read it cleanly, as mojibake).
+    const QByteArray declared = "<meta charset=\"utf-8\"><p>" + QStringLiteral("日本語の").toUtf8() + "\x93\xFA</p>";
+    d = decodeBytes(declared);
+    QCOMPARE(d.encoding, QByteArray("UTF-8"));
+    QVERIFY(d.text.contains(QStringLiteral("日本語の\uFFFD")));
+    QCOMPARE(roundTrip(declared), declared);
+    // Without the declaration the same bytes need more evidence; a real Shift_JIS page that
+    // wrongly declares UTF-8 stays Shift_JIS.
+    QCOMPARE(decodeBytes(declared.mid(22)).encoding, QByteArray("Shift_JIS"));
+    QByteArray misdeclared = realPage("videogame_top.htm");
+    const qsizetype at = misdeclared.indexOf("charset=Shift_JIS");
+    QVERIFY(at > 0);
+    misdeclared.replace(at, 17, "charset=UTF-8");
+    d = decodeBytes(misdeclared);
+    QCOMPARE(d.encoding, QByteArray("Shift_JIS"));
+    QCOMPARE(roundTrip(misdeclared), misdeclared);
+
     // Random bytes: opened, not clean, and written back unchanged.
     QRandomGenerator rng(20240611);
     for (int round = 0; round < 20; ++round) {

@@ -1,44 +1,79 @@
-// Crash recovery: which starts offer the snapshot of an earlier run.
+// Instances and crash recovery: which slot a start takes, which texts it finds, and that the
+// files of a live instance are never touched.
 #include <QtTest>
 
 #include "document/recovery.h"
 #include "document/textfile.h"
 #include "document/undohistory.h"
 
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-QStringList locksIn(const QString &folder)
+QStringList filesIn(const QString &folder)
 {
-    return QDir(folder).entryList({QStringLiteral("tarnell-run-*.lock")}, QDir::Files | QDir::Hidden);
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-// The history of a run: its snapshots as the change handler writes them.
-void takeSnapshots(const QString &folder, const QStringList &texts)
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The history of an instance: its snapshots as the change handler writes them.
+void takeSnapshots(const QString &folder, int slot, const QStringList &texts)
 {
     UndoHistory h;
     h.setFolder(folder);
+    h.setInstance(slot);
     h.setMode(UndoHistory::Files);
     for (const QString &t : texts)
         h.onChange(t);
 }
 
-// A run in another process that takes its lock, takes snapshots and ends without shutting down.
-void crashedRun(const QString &folder, const QStringList &texts)
+TextFormat shiftJisLf()
 {
+    TextFormat f;
+    f.encoding = "Shift_JIS";
+    f.lineEnd = LineEnd::LF;
+    f.finalLineEnd = false;
+    return f;
+}
+
+// An instance in another process: takes its slot, records its document, takes snapshots and
+// then waits until it is killed (kill -9: no shut-down sequence). Returns its process id.
+pid_t runningInstance(const QString &folder, const QString &document, const QStringList &texts)
+{
+    int ready[2];
+    if (pipe(ready) != 0)
+        return -1;
     const pid_t child = fork();
-    QVERIFY(child >= 0);
     if (child == 0) {
+        ::close(ready[0]);
         Recovery run(folder);
         run.acquire();
-        takeSnapshots(folder, texts);
-        _exit(0);  // no shut-down sequence: the lock and the history files stay
+        run.recordDocument(document, document.isEmpty(), shiftJisLf());
+        takeSnapshots(folder, run.slot(), texts);
+        const char slot = char('0' + run.slot());
+        (void)!write(ready[1], &slot, 1);
+        for (;;)
+            pause();
     }
+    ::close(ready[1]);
+    char slot = 0;
+    (void)!read(ready[0], &slot, 1);
+    ::close(ready[0]);
+    return child;
+}
+
+void killHard(pid_t pid)
+{
+    ::kill(pid, SIGKILL);
     int status = 0;
-    QCOMPARE(waitpid(child, &status, 0), child);
-    QVERIFY(WIFEXITED(status));
+    waitpid(pid, &status, 0);
 }
 
 }  // namespace
@@ -47,119 +82,208 @@ class TestRecovery : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanRunsOfferNothing();
-    void crashedRunIsOffered();
-    void runningInstanceIsNeverOffered();
-    void instanceRunningInAnotherProcess();
+    void instancesTakeTheirOwnSlots();
+    void killedInstanceIsFoundWithItsDocument();
+    void answeredTextsAreDeletedOrLeft();
+    void recordWhileSwitchingDocuments();
+    void recordsReadBack();
 };
 
-void TestRecovery::cleanRunsOfferNothing()
+void TestRecovery::instancesTakeTheirOwnSlots()
 {
-    QTemporaryDir dir;
-    {
-        Recovery first(dir.path());
-        QVERIFY(!first.acquire());
-        QVERIFY(first.isHeld());
-        QCOMPARE(locksIn(dir.path()).size(), 1);
-        QVERIFY(first.snapshot().isEmpty());
-        // The run takes snapshots and shuts down: history deleted, then the lock released.
-        takeSnapshots(dir.path(), {QStringLiteral("a"), QStringLiteral("ab")});
-        UndoHistory h;
-        h.setFolder(dir.path());
-        h.removeFiles();
-        first.release();
-        QVERIFY(!first.isHeld());
-    }
-    QVERIFY(locksIn(dir.path()).isEmpty());
-    Recovery second(dir.path());
-    QVERIFY(!second.acquire());
-
-    // An empty newest snapshot is nothing to restore.
-    QTemporaryDir other;
-    crashedRun(other.path(), {QStringLiteral("text"), QString()});
-    Recovery third(other.path());
-    QVERIFY(!third.acquire());
-}
-
-void TestRecovery::crashedRunIsOffered()
-{
-    QTemporaryDir dir;
-    crashedRun(dir.path(), {QStringLiteral("<p>一</p>"), QStringLiteral("<p>一二</p>\n<p>三</p>")});
-    QCOMPARE(locksIn(dir.path()).size(), 1);  // the dead run's lock
-
-    Recovery next(dir.path());
-    QVERIFY(next.acquire());
-    QVERIFY(!next.otherInstanceAlive());
-    QCOMPARE(next.snapshot(), QStringLiteral("<p>一二</p>\n<p>三</p>"));  // the newest
-    QCOMPARE(locksIn(dir.path()), QStringList{QFileInfo(next.lockPath()).fileName()});
-    // Asking again gives the same answer, even after the start-up overwrote the history.
-    takeSnapshots(dir.path(), {QStringLiteral("template")});
-    QVERIFY(next.acquire());
-    QCOMPARE(next.snapshot(), QStringLiteral("<p>一二</p>\n<p>三</p>"));
-
-    // A crash without a lock at all (an older version, a lock removed by hand) is offered too.
-    QTemporaryDir bare;
-    takeSnapshots(bare.path(), {QStringLiteral("left")});
-    Recovery start(bare.path());
-    QVERIFY(start.acquire());
-    QCOMPARE(start.snapshot(), QStringLiteral("left"));
-}
-
-void TestRecovery::runningInstanceIsNeverOffered()
-{
-    // A second instance shares the history files: the snapshots of the first are not its to restore.
     QTemporaryDir dir;
     Recovery first(dir.path());
-    QVERIFY(!first.acquire());
-    takeSnapshots(dir.path(), {QStringLiteral("first's text")});
-    Recovery second(dir.path());
-    QVERIFY(!second.acquire());
-    QVERIFY(second.otherInstanceAlive());
-    QVERIFY(second.snapshot().isEmpty());
-    QCOMPARE(locksIn(dir.path()).size(), 2);
-    // While either runs, a third start offers nothing either.
-    Recovery third(dir.path());
-    QVERIFY(!third.acquire());
+    first.acquire();
+    QCOMPARE(first.slot(), 0);
+    QVERIFY(first.found().empty());
+    takeSnapshots(dir.path(), 0, {QStringLiteral("first a"), QStringLiteral("first ab")});
+
+    // A second instance, in another process, gets slot 1 and its own history files; the first
+    // one's files are not touched.
+    const QByteArray firstNewest = bytesOf(dir.filePath(QStringLiteral("modo0.tmp")));
+    const pid_t second = runningInstance(dir.path(), QStringLiteral("/w/b.htm"), {QStringLiteral("second")});
+    QVERIFY(second > 0);
+    QVERIFY(filesIn(dir.path()).contains(QStringLiteral("modo0-1.tmp")));
+    QVERIFY(filesIn(dir.path()).contains(QStringLiteral("modo-1.inf")));
+    QCOMPARE(bytesOf(dir.filePath(QStringLiteral("modo0.tmp"))), firstNewest);
+
+    // A third start while both run finds nothing to offer and takes slot 2.
+    {
+        Recovery third(dir.path());
+        third.acquire();
+        QCOMPARE(third.slot(), 2);
+        QVERIFY(third.found().empty());
+        QCOMPARE(bytesOf(dir.filePath(QStringLiteral("modo0.tmp"))), firstNewest);
+        QCOMPARE(readTextFile(dir.filePath(QStringLiteral("modo0-1.tmp")), TextFormat()).text, QStringLiteral("second"));
+        third.release();
+    }
+    QVERIFY(!filesIn(dir.path()).contains(QStringLiteral("tarnell-2.lock")));
+
+    // The first one shuts down: its files go, the second's stay; the next start takes slot 0.
+    UndoHistory h;
+    h.setFolder(dir.path());
+    h.removeFiles();
+    first.release();
+    QCOMPARE(filesIn(dir.path()), (QStringList{QStringLiteral("modo-1.inf"), QStringLiteral("modo0-1.tmp"),
+                                               QStringLiteral("tarnell-1.lock")}));
+    Recovery again(dir.path());
+    again.acquire();
+    QCOMPARE(again.slot(), 0);
+    QVERIFY(again.found().empty());
+    killHard(second);
 }
 
-void TestRecovery::instanceRunningInAnotherProcess()
+void TestRecovery::killedInstanceIsFoundWithItsDocument()
 {
     QTemporaryDir dir;
-    int ready[2], quit[2];
-    QCOMPARE(pipe(ready), 0);
-    QCOMPARE(pipe(quit), 0);
-    const pid_t child = fork();
-    QVERIFY(child >= 0);
-    if (child == 0) {
-        close(ready[0]);
-        close(quit[1]);
+    Recovery live(dir.path());
+    live.acquire();
+    live.recordDocument(QStringLiteral("/w/live.htm"), false, TextFormat());
+    takeSnapshots(dir.path(), 0, {QStringLiteral("live text")});
+    const QByteArray liveSnapshot = bytesOf(dir.filePath(QStringLiteral("modo0.tmp")));
+    const QByteArray liveRecord = bytesOf(dir.filePath(QStringLiteral("modo.inf")));
+
+    const pid_t victim = runningInstance(dir.path(), QStringLiteral("/w/doc.htm"),
+                                         {QStringLiteral("<p>一</p>"), QStringLiteral("<p>一二</p>\n<p>三</p>")});
+    killHard(victim);
+
+    Recovery next(dir.path());
+    next.acquire();
+    QCOMPARE(next.slot(), 2);  // slot 1 is held for the offer
+    QCOMPARE(next.found().size(), size_t(1));
+    const RecoveredDocument &d = next.found().front();
+    QCOMPARE(d.slot, 1);
+    QCOMPARE(d.text, QStringLiteral("<p>一二</p>\n<p>三</p>"));  // the newest
+    QVERIFY(!d.untitled);
+    QCOMPARE(d.path, QStringLiteral("/w/doc.htm"));
+    QCOMPARE(d.format.encoding, QByteArray("Shift_JIS"));
+    QCOMPARE(d.format.lineEnd, LineEnd::LF);
+    QVERIFY(!d.format.finalLineEnd);
+
+    // While it is held, another start does not offer it again.
+    {
+        Recovery other(dir.path());
+        other.acquire();
+        QVERIFY(other.found().empty());
+    }
+    // The live instance's files were read by nobody's hand but its own.
+    QCOMPARE(bytesOf(dir.filePath(QStringLiteral("modo0.tmp"))), liveSnapshot);
+    QCOMPARE(bytesOf(dir.filePath(QStringLiteral("modo.inf"))), liveRecord);
+    QVERIFY(filesIn(dir.path()).contains(QStringLiteral("tarnell-0.lock")));
+
+    // A snapshot without a lock or record at all (an older version) is offered as untitled.
+    QTemporaryDir bare;
+    takeSnapshots(bare.path(), 0, {QStringLiteral("left")});
+    Recovery start(bare.path());
+    start.acquire();
+    QCOMPARE(start.slot(), 1);
+    QCOMPARE(start.found().size(), size_t(1));
+    QCOMPARE(start.found().front().text, QStringLiteral("left"));
+    QVERIFY(start.found().front().untitled);
+}
+
+void TestRecovery::answeredTextsAreDeletedOrLeft()
+{
+    // Three runs one after another, each killed: each found the ones before still unanswered
+    // and took the next slot.
+    QTemporaryDir dir;
+    const QStringList docs = {QStringLiteral("/w/a.htm"), QStringLiteral("/w/b.htm"), QStringLiteral("/w/c.htm")};
+    for (const QString &doc : docs)
+        killHard(runningInstance(dir.path(), doc, {doc + QStringLiteral(" text")}));
+
+    Recovery start(dir.path());
+    start.acquire();
+    QCOMPARE(start.slot(), 3);
+    QCOMPARE(start.found().size(), size_t(3));
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(start.found()[size_t(i)].slot, i);
+        QCOMPARE(start.found()[size_t(i)].path, docs[i]);
+    }
+    // Declined: deleted, and this start, which has written nothing yet, moves down to slot 0.
+    start.discard(0);
+    QCOMPARE(start.slot(), 0);
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("modo0.tmp"))));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("tarnell-3.lock"))));
+    // Left for a later start: released, the files stay, and the next start offers them.
+    start.leave(1);
+    start.leave(2);
+    QVERIFY(start.found().empty());
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("modo0-1.tmp"))));
+    Recovery later(dir.path());
+    later.acquire();
+    QCOMPARE(later.found().size(), size_t(2));
+    QCOMPARE(later.found()[0].text, QStringLiteral("/w/b.htm text"));
+    QCOMPARE(later.found()[1].text, QStringLiteral("/w/c.htm text"));
+    // Restored elsewhere after this start recorded its own document: it stays in its slot.
+    later.recordDocument(QStringLiteral("/w/mine.htm"), false, TextFormat());
+    const int own = later.slot();
+    later.discard(1);
+    QCOMPARE(later.slot(), own);
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("modo0-1.tmp"))));
+}
+
+void TestRecovery::recordWhileSwitchingDocuments()
+{
+    // An instance opens other.htm over its edited doc.htm and dies between the record and the
+    // snapshot: the snapshot is still doc.htm's text and must be offered as doc.htm.
+    QTemporaryDir dir;
+    const QString docPath = dir.filePath(QStringLiteral("doc.htm")), otherPath = dir.filePath(QStringLiteral("other.htm"));
+    QVERIFY(writeTextFile(otherPath, QStringLiteral("other's text")));
+    auto crashAfter = [&](bool snapshotWritten) {
         Recovery run(dir.path());
         run.acquire();
-        takeSnapshots(dir.path(), {QStringLiteral("other process")});
-        const char c = 'r';
-        (void)!write(ready[1], &c, 1);
-        char x;
-        (void)!read(quit[0], &x, 1);  // runs until the test closes the pipe
-        _exit(0);                     // and then dies without shutting down
+        run.recordDocument(docPath, false, TextFormat());
+        takeSnapshots(dir.path(), run.slot(), {QStringLiteral("doc's unsaved text")});
+        run.recordSwitch(otherPath, false, TextFormat());
+        if (snapshotWritten)
+            takeSnapshots(dir.path(), run.slot(), {QStringLiteral("other's text")});
+        _exit(0);  // dies here, without shutting down
+    };
+    for (const bool written : {false, true}) {
+        const pid_t child = fork();
+        if (child == 0)
+            crashAfter(written);
+        int status = 0;
+        waitpid(child, &status, 0);
+        Recovery next(dir.path());
+        next.acquire();
+        QCOMPARE(next.found().size(), size_t(1));
+        const RecoveredDocument &d = next.found().front();
+        if (!written) {
+            QCOMPARE(d.path, docPath);
+            QCOMPARE(d.text, QStringLiteral("doc's unsaved text"));
+        } else {
+            // The new document as loaded: nothing to restore.
+            QCOMPARE(d.path, otherPath);
+            QVERIFY(d.text.isEmpty());
+        }
+        next.discard(d.slot);
+        next.release();
     }
-    close(ready[1]);
-    close(quit[0]);
-    char c = 0;
-    QCOMPARE(read(ready[0], &c, 1), ssize_t(1));
+}
 
-    {
-        Recovery whileAlive(dir.path());
-        QVERIFY(!whileAlive.acquire());
-        QVERIFY(whileAlive.otherInstanceAlive());
-    }
-    close(quit[1]);
-    int status = 0;
-    QCOMPARE(waitpid(child, &status, 0), child);
-    close(ready[0]);
-
-    Recovery afterCrash(dir.path());
-    QVERIFY(afterCrash.acquire());
-    QCOMPARE(afterCrash.snapshot(), QStringLiteral("other process"));
+void TestRecovery::recordsReadBack()
+{
+    TextFormat f;
+    f.encoding = "EUC-JP";
+    f.bom = false;
+    f.lineEnd = LineEnd::CR;
+    f.finalLineEnd = false;
+    const QString odd = QStringLiteral("/tmp/名前 with\nline break%.htm");
+    RecoveredDocument d;
+    d.text = QStringLiteral("kept");
+    d.slot = 4;
+    QVERIFY(parseDocumentRecord(documentRecord(odd, false, f), &d));
+    QCOMPARE(d.path, odd);
+    QVERIFY(!d.untitled);
+    QCOMPARE(d.format.encoding, QByteArray("EUC-JP"));
+    QCOMPARE(d.format.lineEnd, LineEnd::CR);
+    QVERIFY(!d.format.finalLineEnd);
+    QCOMPARE(d.text, QStringLiteral("kept"));
+    QCOMPARE(d.slot, 4);
+    // Damaged or empty records are refused, so the text is offered as untitled instead.
+    QVERIFY(!parseDocumentRecord("untitled=0\n", &d));
+    QVERIFY(!parseDocumentRecord(QByteArray(), &d));
 }
 
 QTEST_GUILESS_MAIN(TestRecovery)

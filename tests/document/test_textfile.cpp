@@ -97,6 +97,9 @@ private slots:
     void killedSaveLeavesTheOldFile();
     void permissionsAndLinksAreKept();
     void readFailures();
+    void linksThatLeadNowhere();
+    void readOnlyFileSystemIsNamed();
+    void mostlyUtf8PageKeepsItsDamagedBytes();
     void decodingTheSameWay();
     void speedOfLargePages();
 };
@@ -413,6 +416,111 @@ void TestTextFile::readFailures()
     QVERIFY(QFileInfo(dir.path()).isDir());
     QVERIFY(!writeTextFile(dir.filePath(QStringLiteral("no/such/folder.htm")), QStringLiteral("x"), TextFormat(), &error));
     QVERIFY2(error.contains(QStringLiteral("フォルダー")), qPrintable(error));
+}
+
+void TestTextFile::linksThatLeadNowhere()
+{
+    QTemporaryDir dir;
+    auto expectError = [](const QString &path, const QString &words) {
+        const TextFileRead r = readTextFile(path);
+        QVERIFY2(r.status == TextFileRead::Unreadable, qPrintable(path));
+        QVERIFY2(r.error.contains(words), qPrintable(r.error));
+        QVERIFY(r.text.isEmpty());
+    };
+    // Two links pointing at each other, and a folder on the way that is such a loop.
+    const QString a = dir.filePath(QStringLiteral("a.htm")), b = dir.filePath(QStringLiteral("b.htm"));
+    QVERIFY(QFile::link(b, a));
+    QVERIFY(QFile::link(a, b));
+    expectError(a, QStringLiteral("循環"));
+    const QString loopDir = dir.filePath(QStringLiteral("loop"));
+    QVERIFY(QFile::link(loopDir, loopDir));
+    expectError(loopDir + QStringLiteral("/page.htm"), QStringLiteral("循環"));
+
+    // A link whose target is gone names the target; a missing plain file is still a new document.
+    const QString dangling = dir.filePath(QStringLiteral("dangling.htm"));
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone.htm")), dangling));
+    expectError(dangling, QStringLiteral("gone.htm"));
+    expectError(dangling, QStringLiteral("ありません"));
+    QCOMPARE(readTextFile(dir.filePath(QStringLiteral("new.htm"))).status, TextFileRead::Missing);
+
+    // A link to something that is not a readable file.
+    const QString toFolder = dir.filePath(QStringLiteral("folder.htm"));
+    QVERIFY(QFile::link(dir.path(), toFolder));
+    expectError(toFolder, QStringLiteral("フォルダー"));
+    const QString locked = dir.filePath(QStringLiteral("locked.htm"));
+    putBytes(locked, "secret");
+    QVERIFY(::chmod(QFile::encodeName(locked).constData(), 0) == 0);
+    const QString toLocked = dir.filePath(QStringLiteral("to-locked.htm"));
+    QVERIFY(QFile::link(locked, toLocked));
+    if (::geteuid() != 0)  // root reads everything
+        expectError(toLocked, QStringLiteral("リンク先のファイル"));
+
+    // A good link reads its target.
+    const QString good = dir.filePath(QStringLiteral("good.htm"));
+    putBytes(dir.filePath(QStringLiteral("target.htm")), "<p>ok</p>\r\n");
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("target.htm")), good));
+    QCOMPARE(readTextFile(good).text, QStringLiteral("<p>ok</p>"));
+}
+
+void TestTextFile::readOnlyFileSystemIsNamed()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("page.htm"));
+    putBytes(path, "<p>old</p>\r\n");
+    // The real check: the temporary folder is writable.
+    QString error;
+    QVERIFY(writeTextFile(path, QStringLiteral("<p>new</p>"), TextFormat(), &error));
+
+    // On a read-only mount every write fails; the message names the mount, not permissions.
+    TextFileTesting::setReadOnlyFileSystemCheck([](const QString &) { return true; });
+    const bool written = writeTextFile(dir.filePath(QStringLiteral("no/such/page.htm")), QStringLiteral("x"),
+                                       TextFormat(), &error);
+    TextFileTesting::setReadOnlyFileSystemCheck({});
+    QVERIFY(!written);
+    QVERIFY2(error.contains(QStringLiteral("読み取り専用のファイルシステムです")), qPrintable(error));
+    QVERIFY(!error.contains(QStringLiteral("権限")));
+}
+
+void TestTextFile::mostlyUtf8PageKeepsItsDamagedBytes()
+{
+    // A UTF-8 page with a stray Shift_JIS byte pair and a lone continuation byte: UTF-8, the
+    // damaged bytes shown as replacement marks at their line and column.
+    const QByteArray page = QByteArray("<meta charset=\"UTF-8\">\r\n") + QStringLiteral("<p>日本語のページ</p>\r\n").toUtf8() +
+                            QByteArray("<p>x\x93\xFAy</p>\r\n") + QStringLiteral("<p>東京</p>\r\n").toUtf8() +
+                            QByteArray("\x80\r\n");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("page.htm"));
+    putBytes(path, page);
+    const TextFileRead r = readTextFile(path);
+    QCOMPARE(r.format.encoding, QByteArray("UTF-8"));
+    QVERIFY(!r.clean);
+    QVERIFY(r.text.contains(QStringLiteral("日本語のページ")));
+    qsizetype count = 0;
+    const std::vector<TextPlace> places = damagedPlaces(r.text, 2, &count);
+    QCOMPARE(count, qsizetype(3));
+    QCOMPARE(places.size(), size_t(2));
+    QCOMPARE(places[0].line, qsizetype(3));
+    QCOMPARE(places[0].column, qsizetype(5));
+    QCOMPARE(places[1].line, qsizetype(3));
+    QCOMPARE(places[1].column, qsizetype(6));
+
+    // Edits elsewhere, and on the damaged line beside the bytes, keep them byte for byte.
+    QString edited = r.text;
+    edited.replace(QStringLiteral("東京"), QStringLiteral("大阪"));
+    edited.replace(QStringLiteral("y</p>"), QStringLiteral("yz</p>"));
+    QCOMPARE(damagedBytesLost(edited, r.format), qsizetype(0));
+    QVERIFY(writeTextFile(path, edited, r.format));
+    QByteArray expected = page;
+    expected.replace(QStringLiteral("東京").toUtf8(), QStringLiteral("大阪").toUtf8());
+    expected.replace("y</p>", "yz</p>");
+    QCOMPARE(fileBytes(path), expected);
+    // Replacing the marks themselves writes real U+FFFD characters: that loses the bytes.
+    QString retyped = r.text;
+    retyped.replace(QStringLiteral("x\uFFFD\uFFFDy"), QStringLiteral("w\uFFFD\uFFFDv"));
+    QCOMPARE(damagedBytesLost(retyped, r.format), qsizetype(2));
+    // A clean page loses nothing.
+    const TextFileRead clean = decodeTextFile(QStringLiteral("<p>\uFFFD</p>").toUtf8());
+    QCOMPARE(damagedBytesLost(clean.text + QStringLiteral("x"), clean.format), qsizetype(0));
 }
 
 void TestTextFile::decodingTheSameWay()

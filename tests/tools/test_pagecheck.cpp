@@ -215,7 +215,7 @@ void TestPageCheck::realPage()
 {
     // A Japanese personal page made with a Windows page builder, Shift_JIS, as it is.
     const QString path = QStringLiteral(TARNELL_TESTDATA_DIR "/real-pages/videogame_top.htm");
-    const TextFileRead page = readTextFileEx(path);
+    const TextFileRead page = readTextFile(path);
     QCOMPARE(page.status, TextFileRead::Ok);
     QCOMPARE(page.format.encoding, QByteArray("Shift_JIS"));
 
