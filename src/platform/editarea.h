@@ -52,11 +52,19 @@ public:
     // plain text becomes part of the document.
     void setSelRichText(const QString &html);
 
+    // What is changing the text right now: a key typed in the editor, a conversion committed
+    // by the input method, or neither (a command).
+    enum class Typing { None, Key, InputMethod };
+    Typing typing() const { return m_typing; }
+
     // Runs fn as one user command: the text may change many times inside, but the
     // change signal fires once afterwards (if the text changed at all).
     void oneChange(const std::function<void()> &fn);
 
 signals:
+    // Characters [pos, pos + removed) gave way to [pos, pos + added), as the document reports
+    // it (never for display formatting). Comes before textEdited.
+    void contentsEdited(int pos, int removed, int added);
     // The text changed (never for display formatting).
     void textEdited();
     // A Tab key arrived (before the editor's own handling).
@@ -66,6 +74,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
+    void inputMethodEvent(QInputMethodEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
     void insertFromMimeData(const QMimeData *source) override;
@@ -76,4 +85,5 @@ private:
     int m_silence = 0;
     int m_grouped = 0;
     bool m_pendingChange = false;
+    Typing m_typing = Typing::None;
 };
