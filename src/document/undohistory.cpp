@@ -251,7 +251,10 @@ bool UndoHistory::canRedo() const
 
 std::optional<UndoHistory::Restore> UndoHistory::undo(const SharedText &current)
 {
-    flush();
+    // The file mode's files are the history as the user may look at it: they are up to date
+    // before an undo changes them. (Nothing is read back from them.)
+    if (m_mode == Files)
+        flush();
     m_typingOpen = false;
     if (m_mode == Deep) {
         if (m_done == 0)
@@ -296,7 +299,8 @@ std::optional<UndoHistory::Restore> UndoHistory::undo(const SharedText &current)
 
 std::optional<UndoHistory::Restore> UndoHistory::redo(const SharedText &current)
 {
-    flush();
+    if (m_mode == Files)
+        flush();
     m_typingOpen = false;
     if (m_mode == Deep) {
         if (m_done >= m_steps.size())
