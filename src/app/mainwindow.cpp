@@ -5,6 +5,7 @@
 #include "instances.h"
 #include "optionsdialog.h"
 #include "palettetable.h"
+#include "undocontroller.h"
 #include "document/docpaths.h"
 #include "document/encoding.h"
 #include "document/recovery.h"
@@ -45,6 +46,7 @@
 #include <QVBoxLayout>
 
 #include <optional>
+#include <utility>
 
 namespace {
 const QString kUntitled = QStringLiteral("無題");
@@ -117,6 +119,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 
     m_statusFormat = new QLabel;
     m_statusCaret = new QLabel;
+    m_statusModified = new QLabel(QStringLiteral("変更あり"));
+    m_statusModified->setObjectName("ModifiedLabel");
+    m_statusModified->setVisible(false);
+    statusBar()->addPermanentWidget(m_statusModified);
     statusBar()->addPermanentWidget(m_statusFormat);
     statusBar()->addPermanentWidget(m_statusCaret);
 
@@ -139,6 +145,13 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     addDockWidget(Qt::BottomDockWidgetArea, m_checkPane);
     m_checkPane->restoreVisibility();
 
+    m_undo = new UndoController(m_edit, this);
+    connect(&m_document, &Document::modifiedChanged, m_statusModified, &QLabel::setVisible);
+    connect(&m_undo->history(), &UndoHistory::writeFailed, this, [this, told = false](const QString &path) mutable {
+        if (!std::exchange(told, true))  // once: typing goes on without the file
+            statusBar()->showMessage(
+                QStringLiteral("元に戻すための履歴ファイル「%1」を書き込めません。編集はそのまま続けられます。").arg(path));
+    });
     connect(m_edit, &EditArea::textEdited, this, &MainWindow::onTextEdited);
     connect(&m_document, &Document::fileChanged, this, [this] {
         if (isActiveWindow())
@@ -162,6 +175,11 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+UndoHistory &MainWindow::history()
+{
+    return m_undo->history();
+}
 
 QMenu *MainWindow::menu(const QString &name) const
 {
@@ -218,7 +236,8 @@ void MainWindow::buildMenus()
     QMenu *edit = newMenu(nullptr, "mmHensyu", QStringLiteral("編集(&E)"));
     connect(edit, &QMenu::aboutToShow, this, &MainWindow::refreshEditMenu);
     addAction(edit, "Modosu", QStringLiteral("元に戻す(&U)"), QKeySequence("Ctrl+Z"), [this] { undo(); });
-    addAction(edit, "ModoYarinao", QStringLiteral("やり直す(&R)"), {}, [this] { redo(); });
+    addAction(edit, "ModoYarinao", QStringLiteral("やり直す(&R)"), QKeySequence("Ctrl+Y"), [this] { redo(); })
+        ->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
     edit->addSeparator();
     addAction(edit, "Cut", QStringLiteral("切り取り(&T)"), QKeySequence("Ctrl+X"), onEdit(ClipboardCmds::Cut));
     addAction(edit, "Copy", QStringLiteral("コピー(&C)"), QKeySequence("Ctrl+C"), onEdit(ClipboardCmds::Copy));
@@ -367,11 +386,11 @@ void MainWindow::startUp(const QString &commandLine, const Progress &progress)
 
     bool ok = false;
     const int mode = AppEnv::setting("main", "ModosuMode", "1").trimmed().toInt(&ok);
-    m_history.setFolder(chooseHistoryFolder(AppEnv::programFolder()));
+    history().setFolder(chooseHistoryFolder(AppEnv::programFolder()));
     setUndoMode(ok ? mode : 1);
     // This instance's own history files among those running; runs that ended without shutting
     // down may have left their newest text behind.
-    m_recovery = std::make_unique<Recovery>(m_history.folder());
+    m_recovery = std::make_unique<Recovery>(history().folder());
     m_recovery->acquire();
 
     say(QStringLiteral("ﾀｸﾞの定義中"), true);
@@ -397,7 +416,7 @@ void MainWindow::startUp(const QString &commandLine, const Progress &progress)
     }
 
     const bool restored = offerRecoveries(commandLine);
-    m_history.setInstance(std::max(0, m_recovery->slot()));
+    history().setInstance(std::max(0, m_recovery->slot()));
     if (restored) {
         say(QString(), true);
         return;
@@ -412,7 +431,8 @@ void MainWindow::startUp(const QString &commandLine, const Progress &progress)
     }
     say(QStringLiteral("空のﾌｧｲﾙを作成中"), true);
     loadDocument(DocPaths::untitledPath(), kUntitled);
-    m_history.writeBase(m_edit->text());
+    history().writeBase(m_undo->text());
+    history().flush();  // the template is small: its base is on disk before the first key
     say(QString(), true);
 }
 
@@ -441,7 +461,7 @@ bool MainWindow::offerRecoveries(const QString &commandLine)
     }
     if (!chosen)
         return false;
-    m_history.setInstance(std::max(0, m_recovery->slot()));
+    history().setInstance(std::max(0, m_recovery->slot()));
     restoreDocument(*chosen);
     m_recovery->discard(chosen->slot);  // now in this instance's own history
     if (!commandLine.isEmpty() || left)
@@ -483,10 +503,15 @@ bool MainWindow::loadDocument(const QString &path, const QString &displayName)
     }
     if (m_recovery)
         noteDocument(true);
+    m_loading = true;
     m_edit->setText(r.text);
+    m_loading = false;
     m_document.markSaved();  // the text as loaded is the saved one
     if (m_recovery)
         noteDocument();
+    m_tabs->setCurrentIndex(0);
+    m_undo->loaded();
+    refreshUndoCommands();
     colourReset();
     setWindowTitle(DocPaths::caption(displayName));
     updateStatus();
@@ -620,6 +645,7 @@ bool MainWindow::writeDocument(const QString &path)
     }
     QString error;
     if (m_document.save(path, text, &error)) {
+        m_undo->saved();
         updateStatus();
         if (m_recovery && path == m_document.path())
             noteDocument();  // the encoding may have changed
@@ -657,7 +683,8 @@ bool MainWindow::save()
 bool MainWindow::saveAs()
 {
     const QString path = Prompts::saveFile(
-        this, QStringLiteral("HTMLファイル|*.htm;*.html|テキストファイル|*.txt|すべてのファイル|*.*"));
+        this, QStringLiteral("HTMLファイル|*.htm;*.html|テキストファイル|*.txt|すべてのファイル|*.*"),
+        DocPaths::saveAsProposal(m_document.path()));
     if (path.isEmpty())
         return false;
     if (!writeDocument(path))
@@ -709,26 +736,31 @@ void MainWindow::printText()
 void MainWindow::setUndoMode(int mode)
 {
     Shared::UndoMode = mode;
-    m_history.setMode(mode);
+    history().setMode(mode);
 }
 
 void MainWindow::onTextEdited()
 {
+    if (m_loading)
+        return;
     m_document.noteChange();
     m_tabs->setCurrentIndex(0);
-    m_history.onChange(m_history.wantsSnapshot() ? m_edit->text() : QString());
+    m_undo->onTextEdited();
+    m_document.setModified(m_undo->isModified());
     refreshUndoCommands();
 }
 
 void MainWindow::undo()
 {
-    m_history.undo(m_edit->text(), [this](const QString &t) { m_edit->setText(t); });
+    m_undo->undo();
+    m_document.setModified(m_undo->isModified());
     refreshUndoCommands();
 }
 
 void MainWindow::redo()
 {
-    m_history.redo([this](const QString &t) { m_edit->setText(t); });
+    m_undo->redo();
+    m_document.setModified(m_undo->isModified());
     refreshUndoCommands();
 }
 
@@ -741,15 +773,15 @@ void MainWindow::refreshEditMenu()
 void MainWindow::refreshUndoCommands()
 {
     // Also after every change, undo and redo: a disabled item would swallow Ctrl+Z.
-    const int mode = m_history.mode();
+    const int mode = history().mode();
     QAction *undo = m_actions.value("Modosu");
     QAction *redo = m_actions.value("ModoYarinao");
     if (mode == 0) {
         undo->setEnabled(false);
         redo->setEnabled(false);
-    } else if (mode == 1 || mode == 2) {
-        undo->setEnabled(m_history.canUndo());
-        redo->setEnabled(m_history.canRedo());
+    } else if (mode >= 1 && mode <= 3) {
+        undo->setEnabled(m_undo->canUndo());
+        redo->setEnabled(m_undo->canRedo());
     }
 }
 
@@ -775,10 +807,10 @@ void MainWindow::showPreview()
     const QString text = m_edit->text();
     const TextFormat &format = m_document.format();
     if (!writeTextFile(m_document.previewPath(), text, format, &error, Unencodable::CharRefs) &&
-        m_document.isUntitled() && m_history.folder() != AppEnv::programFolder()) {
+        m_document.isUntitled() && history().folder() != AppEnv::programFolder()) {
         // An installed program's folder is not writable: an untitled page previews from
         // the user's own data folder instead.
-        m_document.setPreviewPath(DocPaths::previewPath(m_history.folder() + QStringLiteral("/tmp.htm")));
+        m_document.setPreviewPath(DocPaths::previewPath(history().folder() + QStringLiteral("/tmp.htm")));
         error.clear();
         writeTextFile(m_document.previewPath(), text, format, &error, Unencodable::CharRefs);
     }
@@ -806,7 +838,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         auto *ke = static_cast<QKeyEvent *>(event);
         const QKeySequence seq(ke->keyCombination());
         for (QAction *a : std::as_const(m_actions)) {
-            if (a->shortcut() == seq && a->isEnabled()) {
+            if (a->shortcuts().contains(seq) && a->isEnabled()) {
                 event->ignore();
                 return true;
             }
@@ -830,7 +862,7 @@ bool MainWindow::shutDown()
                 return false;
         }
     }
-    m_history.removeFiles();
+    history().removeFiles();
     if (m_recovery)
         m_recovery->release();
     for (const CustomField &f : kCustomFields)
@@ -887,4 +919,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible())
             w->close();
+    // The program ends here, whatever the preview is still doing: the last-window rule
+    // alone leaves the process running while the browser holds windows of its own.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }

@@ -22,6 +22,7 @@ class QTabWidget;
 class Recovery;
 struct RecoveredDocument;
 class TagPalette;
+class UndoController;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -41,7 +42,8 @@ public:
     QAction *action(const QString &name) const { return m_actions.value(name); }
     QMenu *menu(const QString &name) const;
     const RecentFiles &recentFiles() const { return m_recent; }
-    UndoHistory &history() { return m_history; }
+    UndoHistory &history();
+    UndoController *undoController() const { return m_undo; }
     SearchState &search() { return m_search; }
     Document &document() { return m_document; }
     QString documentPath() const { return m_document.path(); }
@@ -124,10 +126,12 @@ private:
 
     Document m_document;
     RecentFiles m_recent;
-    UndoHistory m_history;
+    UndoController *m_undo = nullptr;
+    QLabel *m_statusModified = nullptr;
     SearchState m_search;
     int m_previousTab = 0;
     bool m_checkingDisk = false;
     std::unique_ptr<Recovery> m_recovery;
     bool m_shutDownDone = false;
+    bool m_loading = false;  // a load replaces the history instead of adding to it
 };

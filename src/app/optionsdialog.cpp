@@ -40,10 +40,11 @@ OptionsDialog::OptionsDialog(EditArea *edit, QWidget *parent) : QDialog(parent),
 
     auto *undoPage = new QWidget;
     auto *undoLayout = new QVBoxLayout(undoPage);
-    const QString captions[3] = {QStringLiteral("元に戻す機能を使わない"),
-                                 QStringLiteral("ファイルを使って元に戻す機能を使用"),
-                                 QStringLiteral("メモリを使って元に戻す機能を使用")};
-    for (int i = 0; i < 3; ++i) {
+    const QString captions[Modes] = {QStringLiteral("元に戻す機能を使わない"),
+                                     QStringLiteral("ファイルを使って元に戻す機能を使用"),
+                                     QStringLiteral("メモリを使って元に戻す機能を使用"),
+                                     QStringLiteral("何度でも元に戻す（メモリ）")};
+    for (int i = 0; i < Modes; ++i) {
         m_modes[i] = new QRadioButton(captions[i]);
         m_modes[i]->setObjectName(QStringLiteral("Option%1").arg(i + 1));
         undoLayout->addWidget(m_modes[i]);
@@ -65,9 +66,9 @@ OptionsDialog::OptionsDialog(EditArea *edit, QWidget *parent) : QDialog(parent),
     connect(m_size, &QSpinBox::valueChanged, this,
             [this](int v) { m_label->setText(QStringLiteral("フォントサイズ=") + QString::number(v)); });
     const int mode = m_mode = Shared::UndoMode;
-    if (mode >= 0 && mode <= 2)
+    if (mode >= 0 && mode < Modes)
         m_modes[mode]->setChecked(true);
-    resize(380, 220);
+    resize(380, 240);
 }
 
 QString OptionsDialog::sizeLabel(double points)
@@ -91,7 +92,7 @@ void OptionsDialog::applyAndClose()
     f.setPointSize(m_size->value());
     f.setBold(m_bold->isChecked());
     m_edit->setFont(f);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < Modes; ++i)
         if (m_modes[i]->isChecked())
             m_mode = i;
     Shared::UndoMode = m_mode;

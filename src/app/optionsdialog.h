@@ -28,6 +28,7 @@ private:
     QLabel *m_label;
     QSpinBox *m_size;
     QCheckBox *m_bold;
-    QRadioButton *m_modes[3];
+    static constexpr int Modes = 4;  // undo modes 0–3, one option button each
+    QRadioButton *m_modes[Modes];
     int m_mode = 1;
 };

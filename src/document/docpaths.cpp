@@ -33,6 +33,14 @@ QString fileName(const QString &path)
     return slash < 0 ? path : path.mid(slash + 1);
 }
 
+QString saveAsProposal(const QString &documentPath)
+{
+    if (!isUntitled(documentPath))
+        return documentPath;
+    const QString folder = QFileInfo(documentPath).absolutePath();
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
 QString absolute(const QString &path)
 {
     if (path.isEmpty() || QDir::isAbsolutePath(path))

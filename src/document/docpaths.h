@@ -12,6 +12,9 @@ QString previewPath(const QString &documentPath);
 QString caption(const QString &name);
 // The file name without its folder.
 QString fileName(const QString &path);
+// What Save As proposes: the document's own path; for an untitled document its folder
+// (with a trailing "/", so that the name is empty).
+QString saveAsProposal(const QString &documentPath);
 // A path as typed on a command line, made absolute against the working folder.
 QString absolute(const QString &path);
 }

@@ -138,21 +138,25 @@ void spanStyle(EditArea *edit, QWidget *parent)
     edit->apply(spanStyleTag(Pickers::pickStyle(parent)));
 }
 
+// A picker closed without an answer leaves the text and the selection as they were.
 void colourText(EditArea *edit, QWidget *parent)
 {
-    edit->insert(Pickers::pickColour(parent));
+    if (Pickers::runConfirmed(Pickers::colour, parent, Shared::ChosenColor))
+        edit->insert(Shared::ChosenColor);
     edit->setFocus();
 }
 
 void styleAttribute(EditArea *edit, QWidget *parent)
 {
-    edit->insert(QStringLiteral("style=") + Pickers::pickStyle(parent));
+    if (Pickers::runConfirmed(Pickers::style, parent, Shared::ChosenStyle))
+        edit->insert(QStringLiteral("style=") + Shared::ChosenStyle);
     edit->setFocus();
 }
 
 void pathText(EditArea *edit, QWidget *parent)
 {
-    edit->insert(Pickers::pickPath(parent));
+    if (Pickers::choosePath(parent))
+        edit->insert(Shared::PickedPath);
 }
 
 }

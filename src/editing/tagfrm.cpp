@@ -73,7 +73,9 @@ void TagFrm::pickDeclarations(int index)
 {
     if (index < 0 || index >= Rows)
         return;
-    m_declarations[index]->setText(declarationsOf(Pickers::pickStyle(this)));
+    // Closed without confirming: the row keeps what the user had written.
+    if (Pickers::runConfirmed(Pickers::style, this, Shared::ChosenStyle))
+        m_declarations[index]->setText(declarationsOf(Shared::ChosenStyle));
 }
 
 Insertion TagFrm::insertion() const

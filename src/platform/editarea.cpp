@@ -10,6 +10,8 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 
+#include <utility>
+
 EditArea::EditArea(QWidget *parent) : QPlainTextEdit(parent)
 {
     setObjectName("Text2");
@@ -19,12 +21,13 @@ EditArea::EditArea(QWidget *parent) : QPlainTextEdit(parent)
     connect(document(), &QTextDocument::contentsChange, this, &EditArea::onContentsChange);
 }
 
-void EditArea::onContentsChange(int, int removed, int added)
+void EditArea::onContentsChange(int pos, int removed, int added)
 {
     if (m_silence > 0)
         return;
     if (removed == 0 && added == 0)
         return;
+    emit contentsEdited(pos, removed, added);
     if (m_grouped > 0) {
         m_pendingChange = true;
         return;
@@ -197,13 +200,24 @@ void EditArea::keyPressEvent(QKeyEvent *e)
 {
     if (e->key() == Qt::Key_Tab && e->modifiers() == Qt::NoModifier) {
         // Four spaces stand in for the tab; the key itself is consumed.
+        const Typing outer = std::exchange(m_typing, Typing::Key);
         emit tabTyped();
+        m_typing = outer;
         e->accept();
         return;
     }
     // Shortcuts of the menus win over the editor's own bindings (see Form1's
     // ShortcutOverride handling); everything else is the editor's.
+    const Typing outer = std::exchange(m_typing, Typing::Key);
     QPlainTextEdit::keyPressEvent(e);
+    m_typing = outer;
+}
+
+void EditArea::inputMethodEvent(QInputMethodEvent *e)
+{
+    const Typing outer = std::exchange(m_typing, Typing::InputMethod);
+    QPlainTextEdit::inputMethodEvent(e);
+    m_typing = outer;
 }
 
 void EditArea::mousePressEvent(QMouseEvent *e)

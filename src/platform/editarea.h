@@ -59,6 +59,11 @@ public:
     // plain text becomes part of the document.
     void setSelRichText(const QString &html);
 
+    // What is changing the text right now: a key typed in the editor, a conversion committed
+    // by the input method, or neither (a command).
+    enum class Typing { None, Key, InputMethod };
+    Typing typing() const { return m_typing; }
+
     // Runs fn as one user command: the text may change many times inside, but the
     // change signal fires once afterwards (if the text changed at all).
     void oneChange(const std::function<void()> &fn);
@@ -76,6 +81,9 @@ signals:
     // Ctrl+wheel: steps > 0 to enlarge the text, < 0 to shrink it.
     void zoomRequested(int steps);
     void resized();
+    // Characters [pos, pos + removed) gave way to [pos, pos + added), as the document reports
+    // it (never for display formatting). Comes before textEdited.
+    void contentsEdited(int pos, int removed, int added);
     // The text changed (never for display formatting).
     void textEdited();
     // A Tab key arrived (before the editor's own handling).
@@ -88,6 +96,7 @@ protected:
     void paintEvent(QPaintEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
     void wheelEvent(QWheelEvent *e) override;
+    void inputMethodEvent(QInputMethodEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
     void insertFromMimeData(const QMimeData *source) override;
@@ -101,4 +110,5 @@ private:
     PaintHook m_before;
     PaintHook m_after;
     int m_wheelRest = 0;
+    Typing m_typing = Typing::None;
 };

@@ -39,4 +39,26 @@ inline QString pickStyle(QWidget *parent)
     run(style, parent);
     return Shared::ChosenStyle;
 }
+
+// Runs a picker whose shared value is written only when the user confirms (the colour
+// picker, the style dialog) and tells whether that happened. The value keeps what an
+// earlier confirmation left in it either way.
+inline bool runConfirmed(const std::function<void(QWidget *)> &picker, QWidget *parent, QString &value)
+{
+    const QString earlier = value;
+    value.clear();
+    run(picker, parent);
+    if (!value.isEmpty())
+        return true;
+    value = earlier;
+    return false;
+}
+
+// The path picker: true when it handed back a path (Cancel leaves PickedPath empty).
+inline bool choosePath(QWidget *parent)
+{
+    Shared::PickedPath.clear();
+    run(path, parent);
+    return !Shared::PickedPath.isEmpty();
+}
 }

@@ -108,8 +108,8 @@ QString openFile(QWidget *parent, const QString &filter, const QString &folder)
 
 QString saveFile(QWidget *parent, const QString &filter, const QString &folder)
 {
-    if (g_answerer)
-        return g_answerer(QStringLiteral("save"), filter);
+    if (g_answerer)  // the proposed path follows the filter on a line of its own
+        return g_answerer(QStringLiteral("save"), folder.isEmpty() ? filter : filter + QLatin1Char('\n') + folder);
     // The editor never adds an extension of its own; the system dialog already asks
     // before replacing an existing file.
     return QFileDialog::getSaveFileName(parent, QStringLiteral("名前をつけて保存"), folder, qtFilter(filter));

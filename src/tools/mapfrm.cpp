@@ -303,8 +303,9 @@ void MapFrm::insertAndClose()
 
 void MapFrm::pickPicturePath()
 {
-    Shared::PickedPath.clear();
-    m_pathTxt->setText(Pickers::pickPath(this));
+    // A cancelled picker keeps the address the user had typed.
+    if (Pickers::choosePath(this))
+        m_pathTxt->setText(Shared::PickedPath);
 }
 
 void MapFrm::pickLineColour()

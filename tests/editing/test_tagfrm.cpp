@@ -98,11 +98,13 @@ void TestTagFrm::browseFillsRow()
     QCOMPARE(field->text(), QString("font-size:12;color:#FF0000"));
     QVERIFY(d.findChild<QLineEdit *>("Text2(0)")->text().isEmpty());
 
-    // Closed without confirming: whatever the shared value holds.
+    // Closed without confirming: the row keeps what was written, and the shared value
+    // keeps the earlier confirmation.
     Pickers::style = [](QWidget *) {};
-    Shared::ChosenStyle.clear();
+    field->setText("color:blue");
     d.pickDeclarations(2);
-    QCOMPARE(field->text(), QString());
+    QCOMPARE(field->text(), QString("color:blue"));
+    QCOMPARE(Shared::ChosenStyle, QString("\"font-size:12;color:#FF0000\""));
     Pickers::style = nullptr;
 }
 
