@@ -12,8 +12,9 @@
 
 int main(int argc, char *argv[])
 {
+    // The preview's scheme is known before any browser view exists. The browser engine
+    // and the OpenGL context it shares are made only when a browser is first shown.
     PreviewPane::registerScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName("tarnell");
     QApplication::setOrganizationName("tarnell");
