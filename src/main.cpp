@@ -12,9 +12,12 @@
 
 int main(int argc, char *argv[])
 {
-    // The preview's scheme is known before any browser view exists. The browser engine
-    // and the OpenGL context it shares are made only when a browser is first shown.
+    // The preview's scheme is known before any browser view exists; the browser engine
+    // itself is loaded only when a browser is first shown. It needs the shared OpenGL
+    // context, which the application object makes only when asked before it exists
+    // (made later, the engine under X fails to start).
     PreviewPane::registerScheme();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName("tarnell");
     QApplication::setOrganizationName("tarnell");

@@ -70,9 +70,9 @@ Browser::Engine *BrowserView::engine()
         return m.engine;
     m.tried = true;
     // The engine shares textures with the program's OpenGL contexts through one context
-    // made for all. Made here, not at start-up: creating it loads the OpenGL drivers, which
-    // costs start-up more than the window itself. Where there is no OpenGL (offscreen), the
-    // engine composes pages in software.
+    // made for all, which the application object makes when Qt::AA_ShareOpenGLContexts is
+    // set before it (main() does). For a program that did not, one is made here; where
+    // there is no OpenGL (offscreen), the engine composes pages in software.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     if (!qt_gl_global_share_context()) {
         auto *context = new QOpenGLContext(qApp);
