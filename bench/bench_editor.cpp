@@ -30,10 +30,7 @@
 #define BENCH_SPLASH 1
 #endif
 
-#ifdef TARNELL_WEBENGINE
-#include <QWebEnginePage>
-#include <QWebEngineView>
-#endif
+#include "platform/browserview.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -194,14 +191,13 @@ BENCHMARK(wholeText)->Name("keystroke/1mb/text_only")->Unit(benchmark::kMillisec
 // Runs a script in the preview's page and waits for its result.
 QVariant previewScript(const QString &script)
 {
-#ifdef TARNELL_WEBENGINE
-    auto *view = qobject_cast<QWebEngineView *>(Bench::window().preview()->browser());
-    if (!view)
+    BrowserView *view = Bench::window().preview()->browser();
+    if (!view || !view->hasEngine())
         return {};
     QVariant result;
     bool done = false;
     QEventLoop loop;
-    view->page()->runJavaScript(script, [&](const QVariant &v) {
+    view->runJavaScript(script, [&](const QVariant &v) {
         result = v;
         done = true;
         loop.quit();
@@ -209,10 +205,6 @@ QVariant previewScript(const QString &script)
     if (!done)
         loop.exec();
     return result;
-#else
-    (void)script;
-    return {};
-#endif
 }
 
 // Switches to the preview tab and waits for loadFinished. *firstPaintMs receives the time

@@ -26,24 +26,12 @@ void setDefault(const char *name, const char *value)
         qputenv(name, value);
 }
 
-int makePages(const QString &folder)
-{
-    QDir().mkpath(folder);
-    for (int scale : {1, 10}) {
-        for (const QByteArray &enc : {QByteArray("UTF-8"), QByteArray("Shift_JIS")}) {
-            const QString path = Pages::writePage(folder, scale, enc);
-            std::printf("%s\t%lld\n", qPrintable(path), qlonglong(QFileInfo(path).size()));
-        }
-    }
-    return 0;
-}
-
 }
 
 int main(int argc, char **argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--make-pages") == 0)
-        return makePages(QString::fromLocal8Bit(argv[2]));
+        return Pages::writeAll(QString::fromLocal8Bit(argv[2]));
 
     setDefault("QT_QPA_PLATFORM", "offscreen");
     setDefault("LANG", "C.UTF-8");

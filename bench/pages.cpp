@@ -3,8 +3,10 @@
 #include "document/encoding.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QStringList>
+#include <cstdio>
 
 namespace Pages {
 
@@ -178,6 +180,18 @@ QString japaneseText(int n)
         s += sentences()[i++ % sentences().size()];
     s.truncate(n);
     return s;
+}
+
+int writeAll(const QString &folder)
+{
+    QDir().mkpath(folder);
+    for (int scale : {1, 10}) {
+        for (const QByteArray &enc : {QByteArray("UTF-8"), QByteArray("Shift_JIS")}) {
+            const QString path = writePage(folder, scale, enc);
+            std::printf("%s\t%lld\n", qPrintable(path), qlonglong(QFileInfo(path).size()));
+        }
+    }
+    return 0;
 }
 
 }

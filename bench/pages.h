@@ -26,6 +26,8 @@ QByteArray fileBytes(const QString &text, const QByteArray &encoding);
 // below. Existing files are left as they are.
 QString fileName(int scale, const QByteArray &encoding);  // "page-1mb-utf8.htm" ...
 QString writePage(const QString &folder, int scale, const QByteArray &encoding);
+// Writes all four (1 MB and 10 MB, UTF-8 and Shift_JIS) and prints "path<TAB>bytes" for each.
+int writeAll(const QString &folder);
 
 // Japanese running text of exactly n characters (for the gradient).
 QString japaneseText(int n);

@@ -1,6 +1,7 @@
 # Installation and the Debian package.
 #
-#   <prefix>/lib/tarnell/            the program folder: tarnell, tmp.htm, help/
+#   <prefix>/lib/tarnell/            the program folder: tarnell, tarnell-browser.so (the
+#                                    browser engine, opened on first use), tmp.htm, help/
 #   <prefix>/bin/tarnell             symbolic link to ../lib/tarnell/tarnell
 #   <prefix>/share/applications/tarnell.desktop
 #   <prefix>/share/icons/hicolor/*/apps/tarnell.png, scalable/apps/tarnell.svg
@@ -16,6 +17,9 @@ get_filename_component(_tarnell_top "${CMAKE_CURRENT_LIST_DIR}" DIRECTORY)
 set(TARNELL_PROGRAM_DIR "lib/tarnell" CACHE STRING "Program folder, relative to the installation prefix")
 
 install(TARGETS tarnell RUNTIME DESTINATION ${TARNELL_PROGRAM_DIR})
+if(TARGET tarnell_browser)
+  install(TARGETS tarnell_browser LIBRARY DESTINATION ${TARNELL_PROGRAM_DIR})
+endif()
 install(FILES ${_tarnell_top}/resources/tmp.htm DESTINATION ${TARNELL_PROGRAM_DIR})
 install(DIRECTORY ${_tarnell_top}/resources/help/ DESTINATION ${TARNELL_PROGRAM_DIR}/help
         PATTERN ".gitkeep" EXCLUDE)
@@ -56,8 +60,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TARNELL_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION "editors")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-# Every dependency comes from dpkg-shlibdeps: Qt 6 (with the browser engine's
-# QtWebEngineProcess, which its library's package names), ICU and the C++ runtime.
+# Every dependency comes from dpkg-shlibdeps, which reads the executable and the browser
+# module alike: Qt 6 (with the browser engine's QtWebEngineProcess, which its library's
+# package names), ICU and the C++ runtime.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Japanese input for fcitx5 users, Japanese fonts, and the serif of the About box title.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fcitx5-frontend-qt6, fonts-noto-cjk, fonts-urw-base35")

@@ -12,6 +12,10 @@
 
 int main(int argc, char *argv[])
 {
+    // The preview's scheme is known before any browser view exists; the browser engine
+    // itself is loaded only when a browser is first shown. It needs the shared OpenGL
+    // context, which the application object makes only when asked before it exists
+    // (made later, the engine under X fails to start).
     PreviewPane::registerScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);

@@ -32,3 +32,13 @@ T *child(QWidget *w, const QString &name)
         qFatal("no control %s in %s", qPrintable(name), qPrintable(w->objectName()));
     return c;
 }
+
+#ifdef TARNELL_BROWSER_MODULE
+// The program opens its browser module beside the executable; a test binary lives
+// elsewhere and opens the one of the build's program folder.
+inline const bool kBrowserModuleLocated = [] {
+    if (qEnvironmentVariableIsEmpty("TARNELL_BROWSER_MODULE"))
+        qputenv("TARNELL_BROWSER_MODULE", TARNELL_BROWSER_MODULE);
+    return true;
+}();
+#endif

@@ -23,10 +23,19 @@ EditArea::EditArea(QWidget *parent) : QPlainTextEdit(parent)
 
 void EditArea::onContentsChange(int pos, int removed, int added)
 {
-    if (m_silence > 0)
-        return;
     if (removed == 0 && added == 0)
         return;
+    if (m_silence > 0) {
+        // Display formatting replaces characters by themselves; anything else done while
+        // silenced still changes what text() gives.
+        if (removed != added) {
+            m_textValid = false;
+            ++m_revision;
+        }
+        return;
+    }
+    m_textValid = false;
+    ++m_revision;
     emit contentsEdited(pos, removed, added);
     if (m_grouped > 0) {
         m_pendingChange = true;
@@ -37,11 +46,29 @@ void EditArea::onContentsChange(int pos, int removed, int added)
 
 QString EditArea::text() const
 {
-    // The raw text keeps no-break spaces and line separators as typed; only the
-    // paragraph breaks become "\n".
-    QString t = document()->toRawText();
-    t.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return t;
+    if (!m_textValid) {
+        // The raw text keeps no-break spaces and line separators as typed; only the
+        // paragraph breaks become "\n".
+        m_text = document()->toRawText();
+        m_text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        m_textValid = true;
+    }
+    return m_text;
+}
+
+QString EditArea::textRange(int position, int length) const
+{
+    const int n = textLength();
+    position = qBound(0, position, n);
+    const int end = qBound(position, position + qMax(0, length), n);
+    if (m_textValid)
+        return m_text.mid(position, end - position);
+    QTextCursor c(document());
+    c.setPosition(position);
+    c.setPosition(end, QTextCursor::KeepAnchor);
+    QString s = c.selectedText();
+    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return s;
 }
 
 void EditArea::setText(const QString &text)

@@ -26,9 +26,15 @@ class EditArea : public QPlainTextEdit {
 public:
     explicit EditArea(QWidget *parent = nullptr);
 
+    // The whole text. Built from the document on the first call after a change and kept
+    // until the next change: asking again is free, a change costs nothing until asked.
     QString text() const;
     void setText(const QString &text);
     int textLength() const;
+    // Part of the text (line breaks as "\n"), at the cost of its length only.
+    QString textRange(int position, int length) const;
+    // Counts the changes of the text; equal numbers mean the same text.
+    quint64 revision() const { return m_revision; }
 
     int selStart() const;
     void setSelStart(int pos);       // caret to pos, nothing selected
@@ -81,11 +87,12 @@ signals:
     // Ctrl+wheel: steps > 0 to enlarge the text, < 0 to shrink it.
     void zoomRequested(int steps);
     void resized();
-    // Characters [pos, pos + removed) gave way to [pos, pos + added), as the document reports
-    // it (never for display formatting). Comes before textEdited.
-    void contentsEdited(int pos, int removed, int added);
     // The text changed (never for display formatting).
     void textEdited();
+    // Each single change of the text as it happens, in positions of the text: the
+    // characters removed at position and the number added there (textRange reads them).
+    // A command of several steps reports each step, then one textEdited.
+    void contentsEdited(int position, int removed, int added);
     // A Tab key arrived (before the editor's own handling).
     void tabTyped();
     // Right button pressed at a global position.
@@ -104,6 +111,9 @@ protected:
 
 private:
     void onContentsChange(int pos, int removed, int added);
+    mutable QString m_text;        // the whole text, when m_textValid
+    mutable bool m_textValid = false;
+    quint64 m_revision = 0;
     int m_silence = 0;
     int m_grouped = 0;
     bool m_pendingChange = false;

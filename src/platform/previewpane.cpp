@@ -1,5 +1,6 @@
 #include "previewpane.h"
 
+#include "browserview.h"
 #include "printing.h"
 
 #include <QFile>
@@ -12,70 +13,40 @@
 #include <QUrlQuery>
 
 #ifdef TARNELL_WEBENGINE
-#include <QBuffer>
 #include <QGuiApplication>
 #include <QOpenGLWidget>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineUrlRequestJob>
-#include <QWebEngineUrlScheme>
-#include <QWebEngineUrlSchemeHandler>
-#include <QWebEngineView>
-#include <QWebEngineSettings>
 #endif
 
 namespace {
 
-#ifdef TARNELL_WEBENGINE
 const QByteArray kScheme = "tarnell-file";
 
-// Serves local files under their own paths, with the preview file (whatever its
-// name ends in) as an HTML page, so relative pictures and style sheets resolve
-// beside it and pages of any size load.
-class FileSchemeHandler : public QWebEngineUrlSchemeHandler {
-public:
-    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
-    void requestStarted(QWebEngineUrlRequestJob *job) override
-    {
-        const QString path = job->requestUrl().path();
-        QFileInfo info(path);
-        if (!info.isFile()) {
-            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
-            return;
-        }
-        auto *file = new QFile(path, job);
-        if (!file->open(QIODevice::ReadOnly)) {
-            job->fail(QWebEngineUrlRequestJob::RequestDenied);
-            return;
-        }
-        QByteArray mime;
-        const QByteArray charset = QUrlQuery(job->requestUrl()).queryItemValue("charset").toLatin1();
-        if (path.endsWith(QLatin1String("$.tmp")))
-            mime = "text/html; charset=" + (charset.isEmpty() ? QByteArray("UTF-8") : charset);
-        else
-            mime = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension).name().toUtf8();
-        job->reply(mime, file);
-    }
-};
-
-// Refuses every new window: a link with a target of its own or window.open.
-class PreviewPage : public QWebEnginePage {
-public:
-    using QWebEnginePage::QWebEnginePage;
-protected:
-    QWebEnginePage *createWindow(WebWindowType) override { return nullptr; }
-};
-
-QWebEngineUrlSchemeHandler *schemeHandler()
+// Serves local files under their own paths, with the preview file (whatever its name
+// ends in) as an HTML page, so relative pictures and style sheets resolve beside it
+// and pages of any size load.
+Browser::Reply serveFile(const QUrl &url)
 {
-    static FileSchemeHandler *h = [] {
-        auto *handler = new FileSchemeHandler;
-        QWebEngineProfile::defaultProfile()->installUrlSchemeHandler(kScheme, handler);
-        return handler;
-    }();
-    return h;
+    Browser::Reply reply;
+    const QString path = url.path();
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        reply.status = Browser::Reply::NotFound;
+        return reply;
+    }
+    auto *file = new QFile(path);
+    if (!file->open(QIODevice::ReadOnly)) {
+        delete file;
+        reply.status = Browser::Reply::Denied;
+        return reply;
+    }
+    const QByteArray charset = QUrlQuery(url).queryItemValue("charset").toLatin1();
+    if (path.endsWith(QLatin1String("$.tmp")))
+        reply.mimeType = "text/html; charset=" + (charset.isEmpty() ? QByteArray("UTF-8") : charset);
+    else
+        reply.mimeType = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension).name().toUtf8();
+    reply.device = file;
+    return reply;
 }
-#endif
 
 }
 
@@ -103,51 +74,38 @@ PreviewPane::PreviewPane(QWidget *parent) : QWidget(parent)
 
 void PreviewPane::registerScheme()
 {
-#ifdef TARNELL_WEBENGINE
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    QWebEngineUrlScheme scheme(kScheme);
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalAccessAllowed |
-                    QWebEngineUrlScheme::CorsEnabled);
-    QWebEngineUrlScheme::registerScheme(scheme);
-#endif
+    static const bool done = BrowserView::addScheme(kScheme, serveFile);
+    (void)done;
+}
+
+QUrl PreviewPane::fileUrl(const QString &path, const QByteArray &charset)
+{
+    QUrl url;
+    url.setScheme(QString::fromLatin1(kScheme));
+    url.setPath(QFileInfo(path).absoluteFilePath());
+    if (!charset.isEmpty())
+        url.setQuery(QStringLiteral("charset=") + QString::fromLatin1(charset));
+    return url;
 }
 
 void PreviewPane::ensureBrowser()
 {
-#ifdef TARNELL_WEBENGINE
     if (m_browser)
         return;
-    schemeHandler();
-    auto *view = new QWebEngineView(this);
-    view->setObjectName("WebBrowser1");
-    auto *page = new PreviewPage(QWebEngineProfile::defaultProfile(), view);
-    view->setPage(page);
-    connect(view, &QWebEngineView::loadFinished, this, &PreviewPane::loadFinished);
-    m_browser = view;
-    m_stack->addWidget(view);
-#endif
+    registerScheme();
+    m_browser = new BrowserView(this);
+    m_browser->setObjectName("WebBrowser1");
+    connect(m_browser, &BrowserView::loadFinished, this, &PreviewPane::loadFinished);
+    m_stack->addWidget(m_browser);
 }
 
 void PreviewPane::showFile(const QString &path, const QByteArray &charset)
 {
     m_charset = charset;
     m_file = path;
-#ifdef TARNELL_WEBENGINE
     ensureBrowser();
-    QUrl url;
-    url.setScheme(QString::fromLatin1(kScheme));
-    url.setPath(QFileInfo(path).absoluteFilePath());
-    if (!charset.isEmpty())
-        url.setQuery(QStringLiteral("charset=") + QString::fromLatin1(charset));
     m_stack->setCurrentWidget(m_browser);
-    static_cast<QWebEngineView *>(m_browser)->load(url);
-#else
-    showMessage(path);
-#endif
+    m_browser->load(fileUrl(path, charset));
 }
 
 void PreviewPane::reload()
@@ -164,20 +122,13 @@ void PreviewPane::showMessage(const QString &text)
 
 void PreviewPane::print(QWidget *dialogParent)
 {
-#ifdef TARNELL_WEBENGINE
     // Nothing shown yet: nothing to print.
     if (!m_browser || m_file.isEmpty())
         return;
-    auto *view = static_cast<QWebEngineView *>(m_browser);
     auto *printer = new QPrinter(QPrinter::HighResolution);
     if (!Printing::ChoosePrinter(dialogParent, *printer, false)) {
         delete printer;
         return;
     }
-    connect(view, &QWebEngineView::printFinished, this, [printer](bool) { delete printer; },
-            Qt::SingleShotConnection);
-    view->print(printer);
-#else
-    (void)dialogParent;
-#endif
+    m_browser->print(printer);
 }

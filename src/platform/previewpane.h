@@ -1,8 +1,9 @@
 #pragma once
-// The preview tab's content. The browser engine is created on first use only, so
-// start-up does not pay for it.
+// The preview tab's content. The browser is created on first use only, so start-up
+// does not pay for it (nor load the engine's module).
 #include <QWidget>
 
+class BrowserView;
 class QStackedLayout;
 class QLabel;
 
@@ -22,11 +23,13 @@ public:
     // dialog); does nothing before a page was shown.
     void print(QWidget *dialogParent);
     bool hasBrowser() const { return m_browser != nullptr; }
-    QWidget *browser() const { return m_browser; }
+    BrowserView *browser() const { return m_browser; }
     QString currentFile() const { return m_file; }
 
-    // Must run before the application object exists.
+    // The URL scheme the preview serves local files through. Must run before the first
+    // browser view is made anywhere in the program (main() runs it first thing).
     static void registerScheme();
+    static QUrl fileUrl(const QString &path, const QByteArray &charset);
 
 signals:
     void loadFinished(bool ok);
@@ -36,7 +39,7 @@ private:
 
     QStackedLayout *m_stack;
     QLabel *m_message;
-    QWidget *m_browser = nullptr;
+    BrowserView *m_browser = nullptr;
     QString m_file;
     QByteArray m_charset;
 };

@@ -3,6 +3,7 @@
 #include "platform/twips.h"
 
 #include "platform/appenv.h"
+#include "platform/browserview.h"
 #include "platform/prompts.h"
 
 #include <QDesktopServices>
@@ -14,40 +15,14 @@
 #include <QShortcut>
 #include <cmath>
 
-#ifdef TARNELL_WEBENGINE
-#include <QWebEnginePage>
-#include <QWebEngineView>
-#else
-#include <QTextBrowser>
-#endif
 
 namespace {
 
-#ifdef TARNELL_WEBENGINE
 bool isOutside(const QUrl &url)
 {
     const QString s = url.scheme();
     return s == QLatin1String("http") || s == QLatin1String("https") || s == QLatin1String("mailto");
 }
-
-// Help pages stay in the help window; links to the web open in the user's browser,
-// and pages cannot open windows of their own.
-class HelpPage : public QWebEnginePage {
-public:
-    using QWebEnginePage::QWebEnginePage;
-
-protected:
-    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
-    {
-        if (type == NavigationTypeLinkClicked && isOutside(url)) {
-            QDesktopServices::openUrl(url);
-            return false;
-        }
-        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
-    }
-    QWebEnginePage *createWindow(WebWindowType) override { return nullptr; }
-};
-#endif
 
 }
 
@@ -106,17 +81,17 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent, Qt::Window)
     m_contents->setGeometry(QRect(QPoint(0, 0), button));
     m_back->setGeometry(QRect(QPoint(Twips::toPixels(840, dx) + button.width() - design.width(), 0), button));
 
-#ifdef TARNELL_WEBENGINE
-    auto *view = new QWebEngineView(this);
-    view->setPage(new HelpPage(view));
-    connect(view, &QWebEngineView::loadFinished, this, &HelpViewer::pageLoaded);
+    // Help pages stay in the help window; links to the web open in the user's browser.
+    auto *view = new BrowserView(this);
+    view->setNavigationFilter([](const QUrl &url, Browser::Navigation how, bool) {
+        if (how == Browser::Navigation::Link && isOutside(url)) {
+            QDesktopServices::openUrl(url);
+            return false;
+        }
+        return true;
+    });
+    connect(view, &BrowserView::loadFinished, this, &HelpViewer::pageLoaded);
     m_browser = view;
-#else
-    auto *view = new QTextBrowser(this);
-    view->setOpenLinks(true);
-    view->setOpenExternalLinks(true);
-    m_browser = view;
-#endif
     m_browser->setObjectName("WebBrowser1");
     m_browser->move(0, std::max(Twips::toPixels(420, dy), button.height() + Twips::toPixels(45, dy)));
 
@@ -141,21 +116,12 @@ HelpViewer::~HelpViewer() = default;
 
 void HelpViewer::navigate(const QUrl &url)
 {
-#ifdef TARNELL_WEBENGINE
-    static_cast<QWebEngineView *>(m_browser)->load(url);
-#else
-    static_cast<QTextBrowser *>(m_browser)->setSource(url);
-    emit pageLoaded(true);
-#endif
+    m_browser->load(url);
 }
 
 QUrl HelpViewer::currentUrl() const
 {
-#ifdef TARNELL_WEBENGINE
-    return static_cast<QWebEngineView *>(m_browser)->url();
-#else
-    return static_cast<QTextBrowser *>(m_browser)->source();
-#endif
+    return m_browser->url();
 }
 
 void HelpViewer::showContents()
@@ -165,15 +131,7 @@ void HelpViewer::showContents()
 
 void HelpViewer::goBack()
 {
-#ifdef TARNELL_WEBENGINE
-    static_cast<QWebEngineView *>(m_browser)->back();
-#else
-    auto *view = static_cast<QTextBrowser *>(m_browser);
-    if (view->isBackwardAvailable()) {
-        view->backward();
-        emit pageLoaded(true);
-    }
-#endif
+    m_browser->back();
 }
 
 void HelpViewer::fit()

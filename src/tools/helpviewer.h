@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <QWidget>
 
+class BrowserView;
 class QPushButton;
 
 class HelpViewer : public QWidget {
@@ -25,7 +26,7 @@ public:
     void navigate(const QUrl &url);
 
     QUrl currentUrl() const;
-    QWidget *browser() const { return m_browser; }
+    BrowserView *browser() const { return m_browser; }
 
 signals:
     void pageLoaded(bool ok);
@@ -39,7 +40,7 @@ private:
 
     QPushButton *m_contents = nullptr;
     QPushButton *m_back = nullptr;
-    QWidget *m_browser = nullptr;
+    BrowserView *m_browser = nullptr;
 
     static QPointer<HelpViewer> s_open;
 };

@@ -1,6 +1,7 @@
 // Preview, printing, the undo history through the window, and the options dialog.
 #include "app/mainwindow.h"
 #include "app/optionsdialog.h"
+#include "platform/browserview.h"
 #include "platform/editarea.h"
 #include "platform/previewpane.h"
 #include "platform/printing.h"
@@ -22,9 +23,6 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QtTest>
-#ifdef TARNELL_WEBENGINE
-#include <QWebEngineView>
-#endif
 #include <memory>
 
 class TestPreview : public QObject {
@@ -80,13 +78,14 @@ private slots:
         QVERIFY(QFile(page + "$.tmp").size() > 0);
         QVERIFY(loaded.wait(30000) || loaded.count() > 0);
         QCOMPARE(loaded.first().first().toBool(), true);
-        auto *view = w->findChild<QWebEngineView *>("WebBrowser1");
+        auto *view = w->findChild<BrowserView *>("WebBrowser1");
+        QVERIFY(view->hasEngine());
         QVERIFY(view);
 
         // Rendered as HTML from the preview file's folder: the relative picture loads.
         QVariant result;
         bool done = false;
-        view->page()->runJavaScript(
+        view->runJavaScript(
             "document.getElementById('t').textContent + '|' + document.images[0].naturalWidth + '|' + "
             "document.getElementsByTagName('b').length",
             [&](const QVariant &v) { result = v; done = true; });
@@ -98,7 +97,7 @@ private slots:
         const int windows = int(QApplication::topLevelWidgets().size());
         const QUrl url = view->url();
         done = false;
-        view->page()->runJavaScript(
+        view->runJavaScript(
             "var a = document.createElement('a'); a.href = 'pic.png'; a.target = '_blank';"
             "document.body.appendChild(a); a.click(); window.open('pic.png', 'other'); 1",
             [&](const QVariant &) { done = true; });
@@ -106,7 +105,7 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(int(QApplication::topLevelWidgets().size()), windows);
         QCOMPARE(view->url(), url);
-        QCOMPARE(w->findChildren<QWebEngineView *>().size(), 1);
+        QCOMPARE(w->findChildren<BrowserView *>().size(), 1);
 
         // Typing switches back to the editing tab.
         w->edit()->insert("x");

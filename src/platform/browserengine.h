@@ -1,0 +1,74 @@
+#pragma once
+// The browser engine as the program sees it. The engine itself lives in a module of its
+// own beside the executable (tarnell-browser.so), opened on first use by BrowserView,
+// so that starting the program never loads or relocates the engine's libraries.
+//
+// This header is the whole contract between the two sides: plain abstract classes and
+// value types only, no symbols of the program are needed by the module.
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+#include <QVariant>
+#include <QtPlugin>
+#include <functional>
+
+class QIODevice;
+class QPrinter;
+class QWidget;
+
+namespace Browser {
+
+// How a navigation came about.
+enum class Navigation { Program, Link, Form, History, Reload, Redirect, Other };
+
+// The answer to a request for a URL of a scheme the program serves.
+struct Reply {
+    enum Status { Ok, NotFound, Denied, Failed };
+    Status status = Ok;
+    QByteArray mimeType;         // with "; charset=..." where it matters
+    QByteArray data;             // the body, when device is null
+    QIODevice *device = nullptr; // or a device to read it from; the engine takes it over
+};
+using SchemeHandler = std::function<Reply(const QUrl &url)>;
+
+// Decides whether a page may go to url; the program's own loads ask too.
+using NavigationFilter = std::function<bool(const QUrl &url, Navigation how, bool mainFrame)>;
+
+// One browser view. Its widget belongs to the parent given at creation.
+class Page {
+public:
+    virtual ~Page() = default;
+    virtual QWidget *widget() = 0;
+
+    virtual void load(const QUrl &url) = 0;
+    // A page given as bytes; relative references resolve against baseUrl. Meant for small
+    // pages (the engine hands them over as a data URL of at most 2 MB): serve large ones
+    // through a scheme handler instead.
+    virtual void setHtml(const QByteArray &html, const QUrl &baseUrl) = 0;
+    virtual QUrl url() const = 0;
+    virtual void back() = 0;
+    virtual void reload() = 0;
+    virtual void runJavaScript(const QString &script, std::function<void(const QVariant &)> done) = 0;
+    // Prints the shown page; done(ok) follows once the printer is no longer used.
+    virtual void print(QPrinter *printer, std::function<void(bool)> done) = 0;
+
+    // Requests for new windows (links with a target of their own, window.open) are
+    // always refused. Other navigations pass the filter, when one is set.
+    virtual void setNavigationFilter(NavigationFilter filter) = 0;
+    virtual void setLoadFinished(std::function<void(bool ok)> handler) = 0;
+    virtual void setUrlChanged(std::function<void(const QUrl &)> handler) = 0;
+};
+
+class Engine {
+public:
+    virtual ~Engine() = default;
+    // Serves every URL of the scheme through handler. Schemes are registered before the
+    // first page exists; a scheme added later is refused (false).
+    virtual bool installSchemeHandler(const QByteArray &scheme, SchemeHandler handler) = 0;
+    virtual Page *createPage(QWidget *parent) = 0;
+};
+
+}
+
+#define TARNELL_BROWSER_ENGINE_IID "org.tarnell.Browser.Engine/1"
+Q_DECLARE_INTERFACE(Browser::Engine, TARNELL_BROWSER_ENGINE_IID)
