@@ -2,6 +2,7 @@
 
 #include "about.h"
 #include "commands.h"
+#include "filequestions.h"
 #include "optionsdialog.h"
 #include "palettetable.h"
 #include "document/docpaths.h"
@@ -11,8 +12,8 @@
 #include "editing/clipboardcmds.h"
 #include "editing/conversions.h"
 #include "editing/palette.h"
+#include "editing/tagmenu.h"
 #include "editing/tagnav.h"
-#include "editing/tagtables.h"
 #include "platform/appenv.h"
 #include "platform/editarea.h"
 #include "platform/previewpane.h"
@@ -296,26 +297,7 @@ void MainWindow::startUp(const QString &commandLine, const Progress &progress)
     const bool recoverable = m_recovery->acquire();
 
     say(QStringLiteral("ﾀｸﾞの定義中"), true);
-    QMenu *withEnd = m_menus.value("tSyu");
-    for (int i = 0; i < TagTables::PairFilled; ++i) {
-        const PairTag &t = TagTables::pairTags()[i];
-        QAction *a = withEnd->addAction(Palette::literalCaption(t.start));
-        a->setObjectName(QStringLiteral("TagSyu(%1)").arg(i + 1));
-        connect(a, &QAction::triggered, this, [this, t] {
-            m_edit->wrap(t.start, t.end);
-            m_edit->setFocus();
-        });
-    }
-    QMenu *noEnd = m_menus.value("tTan");
-    for (int i = 0; i < TagTables::SingleFilled; ++i) {
-        const QString t = TagTables::singleTags()[i];
-        QAction *a = noEnd->addAction(Palette::literalCaption(t));
-        a->setObjectName(QStringLiteral("TagTan(%1)").arg(i + 1));
-        connect(a, &QAction::triggered, this, [this, t] {
-            m_edit->insert(t);
-            m_edit->setFocus();
-        });
-    }
+    TagMenu::fill(m_menus.value("tSyu"), m_menus.value("tTan"), m_edit);
 
     if (!commandLine.isEmpty()) {
         say(QStringLiteral("ｺﾏﾝﾄﾞﾌｧｲﾙの読み取り中"), true);
@@ -337,13 +319,7 @@ void MainWindow::offerRecovery(bool offer)
 {
     if (!offer || m_recovery->snapshot() == m_edit->text())
         return;
-    const bool restore = Prompts::confirm(
-        this,
-        QStringLiteral("前回の Tarnell は正しく終了しませんでした。\n"
-                       "最後に編集していた内容が残っています。エディタに復元しますか？\n"
-                       "（復元した内容は、保存するまでファイルには書き込まれません）"),
-        QStringLiteral("内容の復元"), QStringLiteral("復元する"));
-    if (restore)
+    if (FileQuestions::restoreRecovered(this))
         m_edit->setText(m_recovery->snapshot());
 }
 
@@ -351,8 +327,7 @@ bool MainWindow::loadDocument(const QString &path, const QString &displayName)
 {
     const TextFileRead r = m_document.load(path, displayName);
     if (r.status == TextFileRead::Unreadable) {
-        Prompts::error(this, QStringLiteral("「%1」を開けませんでした。\n%2").arg(path, r.error),
-                       QStringLiteral("開けません"));
+        FileQuestions::cannotOpen(this, path, r.error);
         return false;
     }
     m_edit->setText(r.text);
@@ -361,11 +336,7 @@ bool MainWindow::loadDocument(const QString &path, const QString &displayName)
     setWindowTitle(DocPaths::caption(displayName));
     updateStatus();
     if (m_document.isUnclean())
-        Prompts::info(this,
-                      QStringLiteral("「%1」には、対応しているどの文字コードでも正しい文字として読めない部分があります"
-                                     "（%2 として開きました）。\n保存すると、その部分が変わることがあります。")
-                          .arg(path, QString::fromLatin1(m_document.format().encoding)),
-                      QStringLiteral("文字コードの確認"));
+        FileQuestions::openedWithDamage(this, path, m_document.format().encoding);
     return true;
 }
 
@@ -405,8 +376,7 @@ bool MainWindow::savePrompt()
     QFile::remove(m_document.previewPath());
     if (!isModified())
         return true;
-    const auto answer = Prompts::askYesNoCancel(this, Document::savePromptText(Document::Leaving::ForAnother),
-                                                QStringLiteral("保存する?"));
+    const auto answer = FileQuestions::askSave(this, Document::savePromptText(Document::Leaving::ForAnother));
     if (answer == QMessageBox::Cancel)
         return false;
     if (answer == QMessageBox::Yes)
@@ -450,21 +420,13 @@ void MainWindow::openRecent(int index)
 
 bool MainWindow::writeDocument(const QString &path)
 {
-    if (m_document.isUnclean() &&
-        !Prompts::confirm(this,
-                          QStringLiteral("この文書には、開いたときに正しい文字として読めなかった部分があります。\n"
-                                         "保存すると、その部分が元のファイルと変わることがあります。保存しますか？"),
-                          QStringLiteral("保存する?"), QStringLiteral("保存する")))
+    if (m_document.isUnclean() && !FileQuestions::saveDespiteDamage(this))
         return false;
     QString text = m_edit->text();
     QStringList lost;
     if (!canWriteText(text, m_document.format(), &lost)) {
         // Never write a character as "?": ask, and offer UTF-8, which holds every character.
-        if (!Prompts::confirm(this,
-                              QStringLiteral("次の文字は %1 では保存できません：\n%2\n\n"
-                                             "UTF-8 で保存しますか？（ページの文字コードの指定も UTF-8 に書き換えます）")
-                                  .arg(QString::fromLatin1(m_document.format().encoding), lost.join(QStringLiteral("  "))),
-                              QStringLiteral("保存する?"), QStringLiteral("UTF-8 で保存")))
+        if (!FileQuestions::saveAsUtf8(this, m_document.format().encoding, lost))
             return false;
         bool changed = false;
         const QString rewritten = rewriteMetaCharset(text, "UTF-8", &changed);
@@ -481,8 +443,7 @@ bool MainWindow::writeDocument(const QString &path)
         updateStatus();
         return true;
     }
-    Prompts::error(this, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(path, error),
-                   QStringLiteral("保存できません"));
+    FileQuestions::cannotSave(this, path, error);
     return false;
 }
 
@@ -490,11 +451,7 @@ bool MainWindow::confirmOverwrite()
 {
     if (!m_document.isChangedOnDisk() || !QFileInfo::exists(m_document.path()))
         return true;
-    return Prompts::confirm(this,
-                            QStringLiteral("「%1」は、開いた後に他のプログラムによって変更されています。\n"
-                                           "上書き保存すると、その変更は失われます。上書き保存しますか？")
-                                .arg(m_document.path()),
-                            QStringLiteral("保存する?"), QStringLiteral("上書き保存"));
+    return FileQuestions::overwriteOtherChange(this, m_document.path());
 }
 
 bool MainWindow::save()
@@ -679,8 +636,7 @@ bool MainWindow::shutDown()
     if (!m_document.previewPath().isEmpty()) {
         QFile::remove(m_document.previewPath());
         if (isModified()) {
-            const auto answer = Prompts::askYesNoCancel(this, Document::savePromptText(Document::Leaving::Quitting),
-                                                        QStringLiteral("保存する?"));
+            const auto answer = FileQuestions::askSave(this, Document::savePromptText(Document::Leaving::Quitting));
             if (answer == QMessageBox::Cancel)
                 return false;
             if (answer == QMessageBox::Yes && !save())
@@ -714,18 +670,10 @@ void MainWindow::checkDiskChange()
     m_checkingDisk = true;
     const QString path = m_document.path();
     if (!QFileInfo::exists(path)) {
-        Prompts::info(this,
-                      QStringLiteral("「%1」は、他のプログラムによって削除されたか、移動されました。\n"
-                                     "上書き保存すると、もう一度作成されます。")
-                          .arg(path),
-                      QStringLiteral("ファイルの変更"));
+        FileQuestions::removedByOther(this, path);
         m_document.markDiskChangeSeen();
     } else {
-        const QString lost = isModified() ? QStringLiteral("\n（読み込み直すと、編集中の内容は失われます）") : QString();
-        if (Prompts::confirm(this,
-                             QStringLiteral("「%1」は、他のプログラムによって変更されました。\n読み込み直しますか？").arg(path) +
-                                 lost,
-                             QStringLiteral("ファイルの変更"), QStringLiteral("読み込み直す")))
+        if (FileQuestions::reloadAfterOtherChange(this, path, isModified()))
             loadDocument(path, m_document.displayName());
         else
             m_document.markDiskChangeSeen();
