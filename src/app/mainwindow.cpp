@@ -3,6 +3,7 @@
 #include "about.h"
 #include "commands.h"
 #include "instances.h"
+#include "filequestions.h"
 #include "optionsdialog.h"
 #include "palettetable.h"
 #include "undocontroller.h"
@@ -14,8 +15,8 @@
 #include "editing/conversions.h"
 #include "editing/editview.h"
 #include "editing/palette.h"
+#include "editing/tagmenu.h"
 #include "editing/tagnav.h"
-#include "editing/tagtables.h"
 #include "platform/appenv.h"
 #include "platform/editarea.h"
 #include "platform/previewpane.h"
@@ -394,26 +395,7 @@ void MainWindow::startUp(const QString &commandLine, const Progress &progress)
     m_recovery->acquire();
 
     say(QStringLiteral("ﾀｸﾞの定義中"), true);
-    QMenu *withEnd = m_menus.value("tSyu");
-    for (int i = 0; i < TagTables::PairFilled; ++i) {
-        const PairTag &t = TagTables::pairTags()[i];
-        QAction *a = withEnd->addAction(Palette::literalCaption(t.start));
-        a->setObjectName(QStringLiteral("TagSyu(%1)").arg(i + 1));
-        connect(a, &QAction::triggered, this, [this, t] {
-            m_edit->wrap(t.start, t.end);
-            m_edit->setFocus();
-        });
-    }
-    QMenu *noEnd = m_menus.value("tTan");
-    for (int i = 0; i < TagTables::SingleFilled; ++i) {
-        const QString t = TagTables::singleTags()[i];
-        QAction *a = noEnd->addAction(Palette::literalCaption(t));
-        a->setObjectName(QStringLiteral("TagTan(%1)").arg(i + 1));
-        connect(a, &QAction::triggered, this, [this, t] {
-            m_edit->insert(t);
-            m_edit->setFocus();
-        });
-    }
+    TagMenu::fill(m_menus.value("tSyu"), m_menus.value("tTan"), m_edit);
 
     const bool restored = offerRecoveries(commandLine);
     history().setInstance(std::max(0, m_recovery->slot()));
@@ -497,8 +479,7 @@ bool MainWindow::loadDocument(const QString &path, const QString &displayName)
 {
     const TextFileRead r = m_document.load(path, displayName);
     if (r.status == TextFileRead::Unreadable) {
-        Prompts::error(this, QStringLiteral("「%1」を開けませんでした。\n%2").arg(path, r.error),
-                       QStringLiteral("開けません"));
+        FileQuestions::cannotOpen(this, path, r.error);
         return false;
     }
     if (m_recovery)
@@ -557,8 +538,7 @@ bool MainWindow::savePrompt()
     QFile::remove(m_document.previewPath());
     if (!isModified())
         return true;
-    const auto answer = Prompts::askYesNoCancel(this, Document::savePromptText(Document::Leaving::ForAnother),
-                                                QStringLiteral("保存する?"));
+    const auto answer = FileQuestions::askSave(this, Document::savePromptText(Document::Leaving::ForAnother));
     if (answer == QMessageBox::Cancel)
         return false;
     if (answer == QMessageBox::Yes)
@@ -627,11 +607,7 @@ bool MainWindow::writeDocument(const QString &path)
     QStringList lost;
     if (!canWriteText(text, m_document.format(), &lost)) {
         // Never write a character as "?": ask, and offer UTF-8, which holds every character.
-        if (!Prompts::confirm(this,
-                              QStringLiteral("次の文字は %1 では保存できません：\n%2\n\n"
-                                             "UTF-8 で保存しますか？（ページの文字コードの指定も UTF-8 に書き換えます）")
-                                  .arg(QString::fromLatin1(m_document.format().encoding), lost.join(QStringLiteral("  "))),
-                              QStringLiteral("保存する?"), QStringLiteral("UTF-8 で保存")))
+        if (!FileQuestions::saveAsUtf8(this, m_document.format().encoding, lost))
             return false;
         bool changed = false;
         const QString rewritten = rewriteMetaCharset(text, "UTF-8", &changed);
@@ -651,8 +627,7 @@ bool MainWindow::writeDocument(const QString &path)
             noteDocument();  // the encoding may have changed
         return true;
     }
-    Prompts::error(this, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(path, error),
-                   QStringLiteral("保存できません"));
+    FileQuestions::cannotSave(this, path, error);
     return false;
 }
 
@@ -660,11 +635,7 @@ bool MainWindow::confirmOverwrite()
 {
     if (!m_document.isChangedOnDisk() || !QFileInfo::exists(m_document.path()))
         return true;
-    return Prompts::confirm(this,
-                            QStringLiteral("「%1」は、開いた後に他のプログラムによって変更されています。\n"
-                                           "上書き保存すると、その変更は失われます。上書き保存しますか？")
-                                .arg(m_document.path()),
-                            QStringLiteral("保存する?"), QStringLiteral("上書き保存"));
+    return FileQuestions::overwriteOtherChange(this, m_document.path());
 }
 
 bool MainWindow::save()
@@ -854,8 +825,7 @@ bool MainWindow::shutDown()
     if (!m_document.previewPath().isEmpty()) {
         QFile::remove(m_document.previewPath());
         if (isModified()) {
-            const auto answer = Prompts::askYesNoCancel(this, Document::savePromptText(Document::Leaving::Quitting),
-                                                        QStringLiteral("保存する?"));
+            const auto answer = FileQuestions::askSave(this, Document::savePromptText(Document::Leaving::Quitting));
             if (answer == QMessageBox::Cancel)
                 return false;
             if (answer == QMessageBox::Yes && !save())
@@ -889,18 +859,10 @@ void MainWindow::checkDiskChange()
     m_checkingDisk = true;
     const QString path = m_document.path();
     if (!QFileInfo::exists(path)) {
-        Prompts::info(this,
-                      QStringLiteral("「%1」は、他のプログラムによって削除されたか、移動されました。\n"
-                                     "上書き保存すると、もう一度作成されます。")
-                          .arg(path),
-                      QStringLiteral("ファイルの変更"));
+        FileQuestions::removedByOther(this, path);
         m_document.markDiskChangeSeen();
     } else {
-        const QString lost = isModified() ? QStringLiteral("\n（読み込み直すと、編集中の内容は失われます）") : QString();
-        if (Prompts::confirm(this,
-                             QStringLiteral("「%1」は、他のプログラムによって変更されました。\n読み込み直しますか？").arg(path) +
-                                 lost,
-                             QStringLiteral("ファイルの変更"), QStringLiteral("読み込み直す")))
+        if (FileQuestions::reloadAfterOtherChange(this, path, isModified()))
             loadDocument(path, m_document.displayName());
         else
             m_document.markDiskChangeSeen();
