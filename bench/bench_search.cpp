@@ -97,11 +97,11 @@ void regexReplaceAll(State &state)
         d->findChild<QLineEdit *>("Text2")->setText(QStringLiteral("&lt;$1$2"));
         Bench::settle();
         state.ResumeTiming();
-        d->Command4_Click();
+        d->replaceAll();
         Bench::settle();
         state.PauseTiming();
         d->findChild<QCheckBox *>("chkRegex")->setChecked(false);
-        d->Command2_Click();
+        d->cancel();
         Bench::settle();
         state.ResumeTiming();
     }

@@ -413,10 +413,10 @@ void TestSearch::regexReplaceInDialog()
     QSignalSpy changes(edit, &EditArea::textEdited);
 
     // Replace: the next match is found and replaced with its group.
-    d->Command3_Click();
+    d->replaceOne();
     QCOMPARE(edit->text(), QString("<strong>one</B>\n<B>two</B>"));
     // Replace all: one change, the message as before and the number in the status bar.
-    d->Command4_Click();
+    d->replaceAll();
     QCOMPARE(edit->text(), QString("<strong>one</strong>\n<strong>two</strong>"));
     QCOMPARE(changes.count(), 2);
     QCOMPARE(a.messages, QStringList{done});
@@ -425,7 +425,7 @@ void TestSearch::regexReplaceInDialog()
     // Line breaks in the pattern and in the replacement.
     child<QLineEdit>(d, "Text1")->setText("</strong>\\n<strong>");
     child<QLineEdit>(d, "Text2")->setText("\\n\\n");
-    d->Command4_Click();
+    d->replaceAll();
     QCOMPARE(edit->text(), QString("<strong>one\n\ntwo</strong>"));
     delete d;
 }
@@ -442,9 +442,9 @@ void TestSearch::invalidPatternChangesNothing()
     find->setText("a(b");
     QVERIFY(child<QLabel>(d, "lblMessage")->text().contains(QStringLiteral("4 文字目")));
     QSignalSpy changes(&edit, &EditArea::textEdited);
-    d->Command4_Click();
-    d->Command3_Click();
-    d->Command1_Click();
+    d->replaceAll();
+    d->replaceOne();
+    d->searchNext();
     QCOMPARE(changes.count(), 0);
     QCOMPARE(a.messages.size(), 3);
     QVERIFY(a.messages.first().contains(QStringLiteral("正規表現に誤りがあります")));
@@ -455,7 +455,7 @@ void TestSearch::invalidPatternChangesNothing()
     edit.setText("b" + QString(40, 'a') + "c");
     find->setText("(a|aa)+$");
     a.messages.clear();
-    d->Command4_Click();
+    d->replaceAll();
     QCOMPARE(a.messages.size(), 1);
     QVERIFY(a.messages.first().contains(QStringLiteral("複雑すぎる")));
     delete d;
@@ -505,9 +505,9 @@ void TestSearch::historyInDropDowns()
     for (const char *t : {"abc", "abd", "abc"}) {
         child<QLineEdit>(d, "Text1")->setText(t);
         child<QLineEdit>(d, "Text2")->setText(QString(t).toUpper());
-        d->Command1_Click();
+        d->searchNext();
     }
-    d->Command3_Click();
+    d->replaceOne();
     delete d;
     d = TikanFrm::open(&edit, &owner);
     auto *finds = child<QComboBox>(d, "cboText1");
@@ -553,7 +553,7 @@ void TestSearch::highlightAllIsDisplayOnly()
     Highlights::set(&edit, "other", {line});
     QCOMPARE(edit.extraSelections().size(), h->highlightedCount() + 1);
 
-    d->Command1_Click();
+    d->searchNext();
     QCOMPARE(MatchHighlighter::lastStatus(), QStringLiteral("2000 件中 1 件目"));
     delete d;
     QCOMPARE(h->highlightedCount(), 0);
