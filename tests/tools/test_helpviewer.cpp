@@ -1,5 +1,6 @@
 // The help window on a help folder of its own: start page, back, contents, one window
 // at a time, the missing-help message and the layout.
+#include "platform/browserview.h"
 #include "platform/prompts.h"
 #include "testutil.h"
 #include "tools/helpviewer.h"
