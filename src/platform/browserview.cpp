@@ -81,6 +81,12 @@ Browser::Engine *BrowserView::engine()
         else
             delete context;
     }
+    if (!qt_gl_global_share_context()) {
+        // The engine cannot run without it (it would crash on first use): stay with the
+        // simple pages instead.
+        m.error = QStringLiteral("OpenGL の共有コンテキストを作れないため、ブラウザー部品を使えません。");
+        return nullptr;
+    }
     // The loader stays: its module is never unloaded while the program runs.
     auto *loader = new QPluginLoader(modulePath(), qApp);
     loader->setLoadHints(QLibrary::PreventUnloadHint);

@@ -53,6 +53,7 @@ pid_t instanceEditing(const QString &folder, const QString &document, const QStr
         h.setInstance(run.slot());
         h.onChange(r.text);
         h.onChange(r.text + typed);
+        h.flush();  // the files are written in the background: on disk before the kill
         (void)!write(ready[1], "r", 1);
         for (;;)
             pause();

@@ -495,6 +495,7 @@ private slots:
 int main(int argc, char **argv)
 {
     PreviewPane::registerScheme();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // as main() does, for the browser module
     QApplication app(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "--typing-run") == 0)
         return typingRun(QString::fromLocal8Bit(argv[2]), atoi(argv[3]));

@@ -489,6 +489,7 @@ void TestPathPicker::previews()
 int main(int argc, char *argv[])
 {
     PreviewPane::registerScheme();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // as main() does, for the browser module
     QApplication app(argc, argv);
     TestPathPicker t;
     return QTest::qExec(&t, argc, argv);
