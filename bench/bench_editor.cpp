@@ -331,15 +331,15 @@ void replaceAllDialog(State &state)
     for (auto _ : state) {
         state.PauseTiming();
         openFresh(1);
-        TikanFrm *d = TikanFrm::open(&w, edit());
+        TikanFrm *d = TikanFrm::open(edit(), &w);
         d->findChild<QLineEdit *>("Text1")->setText(QStringLiteral("<"));
         d->findChild<QLineEdit *>("Text2")->setText(QStringLiteral("&lt;"));
         Bench::settle();
         state.ResumeTiming();
-        d->Command4_Click();
+        d->replaceAll();
         Bench::settle();
         state.PauseTiming();
-        d->Command2_Click();
+        d->cancel();
         Bench::settle();
         state.ResumeTiming();
     }
@@ -451,9 +451,9 @@ void gradientDialog(State &state, bool ok)
         Bench::settle();
         state.ResumeTiming();
         if (ok)
-            dlg->Command2_Click();
+            dlg->insertAndClose();
         else
-            dlg->Command1_Click();
+            dlg->previewGradient();
         Bench::settle();
         state.PauseTiming();
         delete dlg;
