@@ -13,11 +13,10 @@
 int main(int argc, char *argv[])
 {
     // The preview's scheme is known before any browser view exists; the browser engine
-    // itself is loaded only when a browser is first shown. It needs the shared OpenGL
-    // context, which the application object makes only when asked before it exists
-    // (made later, the engine under X fails to start).
+    // itself is loaded only when a browser is first shown, and the shared OpenGL context it
+    // needs is made then too (BrowserView::engine()): made here, it would load the OpenGL
+    // drivers at every start, the larger part of the start-up time under X.
     PreviewPane::registerScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName("tarnell");
     QApplication::setOrganizationName("tarnell");

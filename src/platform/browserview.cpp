@@ -70,10 +70,11 @@ Browser::Engine *BrowserView::engine()
         return m.engine;
     m.tried = true;
     // The engine shares textures with the program's OpenGL contexts through one context
-    // made for all, which the application object makes when Qt::AA_ShareOpenGLContexts is
-    // set before it (main() does). For a program that did not, one is made here; where
-    // there is no OpenGL (offscreen), the engine composes pages in software.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // made for all. The program makes it here, on first use, so that starting it does not
+    // load the OpenGL drivers (tests make it at start-up, through Qt::AA_ShareOpenGLContexts
+    // set before the application object). Contexts made from now on share with it.
+    if (!QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts))
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     if (!qt_gl_global_share_context()) {
         auto *context = new QOpenGLContext(qApp);
         if (context->create())
