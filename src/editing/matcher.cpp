@@ -146,6 +146,19 @@ void Matcher::setText(const QString &text)
 {
     m_text = &text;
     m_subject = fold(text, m_options.width, m_options.kana);
+    // The regular expression library checks the whole subject on every call unless told
+    // it is valid: a search of 100,000 matches over 1 MB would check it 100,000 times.
+    // It refuses a subject with a lone surrogate (a broken byte of a file can make one), so
+    // such a code unit is searched as U+FFFD: one unit for one, positions unchanged.
+    if (m_options.regex && !QStringView(m_subject.text).isValidUtf16()) {
+        QString &t = m_subject.text;
+        for (qsizetype i = 0; i < t.size(); ++i) {
+            if (t.at(i).isHighSurrogate() && i + 1 < t.size() && t.at(i + 1).isLowSurrogate())
+                ++i;
+            else if (t.at(i).isSurrogate())
+                t[i] = QChar::ReplacementCharacter;
+        }
+    }
 }
 
 Match Matcher::toOriginal(int start, int end) const
@@ -193,7 +206,8 @@ Match Matcher::regexFind(int from, bool skipEmptyAtFrom)
     const QString &t = m_subject.text;
     int at = from;
     while (at <= t.size()) {
-        const QRegularExpressionMatch rm = m_re.match(t, at);
+        const QRegularExpressionMatch rm = m_re.match(t, at, QRegularExpression::NormalMatch,
+                                                        QRegularExpression::DontCheckSubjectStringMatchOption);
         if (!rm.isValid()) {
             // The step limit stopped the search.
             m_gaveUp = true;

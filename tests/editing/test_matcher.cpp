@@ -44,6 +44,7 @@ private slots:
     void searchFromInsideFoldedPair();
     void invalidPatternNamesPosition();
     void catastrophicPatternGivesUp();
+    void manyMatchesInLargeText();
     void selectionIsMatch();
     void countAndHistory();
 };
@@ -217,6 +218,27 @@ void TestMatcher::catastrophicPatternGivesUp()
         QCOMPARE(r.count, 0);
         QVERIFY(!m.errorText().isEmpty());
     }
+}
+
+// Each search step must not re-check the whole text: 30,000 matches over 600,000
+// characters took minutes when it did.
+void TestMatcher::manyMatchesInLargeText()
+{
+    QString text;
+    for (int i = 0; i < 30000; ++i)
+        text += QStringLiteral("<p>テキスト</p>\n");
+    QElapsedTimer t;
+    t.start();
+    Matcher m("<p>", opts("r"));
+    m.setText(text);
+    QCOMPARE(int(m.findAll().size()), 30000);
+    QCOMPARE(Search::replaceAll(text, m, "<P>").count, 30000);
+    QVERIFY2(t.elapsed() < 5000, qPrintable(QString::number(t.elapsed())));
+    // A lone surrogate (from a broken byte) does not stop a regular expression.
+    const QString broken = QStringLiteral("ab") + QChar(0xD800) + QStringLiteral("ab\U0001F600b");
+    QCOMPARE(spans(broken, "b", opts("")), QString("1+1 4+1 7+1"));
+    QCOMPARE(spans(broken, "b", opts("r")), QString("1+1 4+1 7+1"));
+    QCOMPARE(spans(broken, "b.a", opts("r")), QString("1+3"));
 }
 
 void TestMatcher::selectionIsMatch()
