@@ -7,7 +7,6 @@
 #include "app/mainwindow.h"
 #include "app/undocontroller.h"
 #include "platform/editarea.h"
-#include "platform/shared.h"
 
 #include <QFile>
 #include <QTest>
@@ -30,10 +29,10 @@ double residentMiB()
 
 EditArea *openInMode(int scale, int mode)
 {
-    Shared::UndoMode = 1;
+    Bench::window().setUndoMode(1);
     Bench::open(Bench::pagePath(scale, "UTF-8"));
     Bench::settle();
-    Shared::UndoMode = mode;
+    Bench::window().setUndoMode(mode);
     EditArea *e = Bench::window().edit();
     e->setSelStart(e->textLength() / 2);
     e->setFocus();
@@ -54,7 +53,7 @@ void historyKeystroke(State &state, int scale, int mode)
     Bench::window().history().flush();
     if (e->textLength() != before + int(state.iterations()))
         state.SkipWithError("the keystrokes did not reach the text");
-    Shared::UndoMode = 1;
+    Bench::window().setUndoMode(1);
 }
 BENCHMARK_CAPTURE(historyKeystroke, m0_1, 1, 0)->Name("history/keystroke_1mb_mode0")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(historyKeystroke, m1_1, 1, 1)->Name("history/keystroke_1mb_mode1")->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -88,7 +87,7 @@ void deepSteps(State &state)
     state.counters["history_MiB"] = double(undo->history().stepBytes()) / (1024.0 * 1024.0);
     state.counters["steps"] = undo->history().undoSteps();
     Bench::window().history().flush();
-    Shared::UndoMode = 1;
+    Bench::window().setUndoMode(1);
 }
 BENCHMARK(deepSteps)->Name("history/deep_1000_steps_10mb")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 

@@ -6,7 +6,6 @@
 
 #include "app/mainwindow.h"
 #include "platform/editarea.h"
-#include "platform/shared.h"
 #include "tools/checkpane.h"
 #include "tools/pagecheck.h"
 
@@ -23,7 +22,7 @@ using benchmark::State;
 
 CheckPane *openWithPane()
 {
-    Shared::UndoMode = 1;
+    Bench::window().setUndoMode(1);
     Bench::open(Bench::pagePath(1, "UTF-8"));
     Bench::settle();
     return Bench::window().findChild<CheckPane *>(QStringLiteral("CheckPane"));

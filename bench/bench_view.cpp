@@ -8,7 +8,6 @@
 #include "editing/editview.h"
 #include "editing/livehighlight.h"
 #include "platform/editarea.h"
-#include "platform/shared.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -35,12 +34,12 @@ void restoreDefaults()
 {
     for (int o = 0; o < EditView::OptionCount; ++o)
         view()->setOption(EditView::Option(o), EditView::info(EditView::Option(o)).byDefault);
-    Shared::UndoMode = 1;
+    Bench::window().setUndoMode(1);
 }
 
 void openAndFinish(int scale)
 {
-    Shared::UndoMode = 0;
+    Bench::window().setUndoMode(0);
     Bench::open(Bench::pagePath(scale, "UTF-8"));
     Bench::settle();
     view()->highlighter()->finish();
