@@ -1,5 +1,6 @@
 #include "filequestions.h"
 
+#include "document/textfile.h"
 #include "platform/prompts.h"
 
 namespace FileQuestions {
@@ -51,13 +52,51 @@ bool saveDespiteDamage(QWidget *parent)
                             kSaveTitle, QStringLiteral("保存する"));
 }
 
-bool saveAsUtf8(QWidget *parent, const QByteArray &encoding, const QStringList &characters)
+Unencodable askUnencodable(QWidget *parent, const QByteArray &encoding, const QStringList &characters,
+                           const QStringList &inScriptOrStyle)
 {
-    return Prompts::confirm(parent,
-                            QStringLiteral("次の文字は %1 では保存できません：\n%2\n\n"
-                                           "UTF-8 で保存しますか？（ページの文字コードの指定も UTF-8 に書き換えます）")
-                                .arg(QString::fromLatin1(encoding), characters.join(QStringLiteral("  "))),
-                            kSaveTitle, QStringLiteral("UTF-8 で保存"));
+    const QString name = QString::fromLatin1(encoding);
+    QString text = QStringLiteral("次の文字は %1 では保存できません：\n%2\n\n").arg(name, characters.join(QStringLiteral("  ")));
+    if (!inScriptOrStyle.isEmpty())
+        text += QStringLiteral("このうち <script> や <style> の中の文字は、文字参照にすると正しく表示されません：\n%1\n\n")
+                    .arg(inScriptOrStyle.join(QStringLiteral("  ")));
+    text += QStringLiteral("UTF-8 で保存しますか？（ページの文字コードの指定も UTF-8 に書き換えます）\n"
+                           "「文字参照に置き換える」では、これらの文字を &#x…; の形の文字参照に書き換えて %1 で保存します。")
+                .arg(name);
+    const int answer = Prompts::choose(parent, text, kSaveTitle,
+                                       {QStringLiteral("UTF-8 で保存"), QStringLiteral("文字参照に置き換える"),
+                                        QStringLiteral("キャンセル")},
+                                       0);
+    return answer == 0 ? Unencodable::SaveAsUtf8 : answer == 1 ? Unencodable::References : Unencodable::Cancel;
+}
+
+QMessageBox::StandardButton askRewriteDeclaration(QWidget *parent, const QString &declared, const QByteArray &encoding)
+{
+    return Prompts::askYesNoCancel(parent,
+                                   QStringLiteral("このページの文字コードの指定は「%1」ですが、%2 で保存します。\n"
+                                                  "指定を %2 に書き換えますか？")
+                                       .arg(declared, QString::fromLatin1(encoding)),
+                                   QStringLiteral("文字コードの指定"));
+}
+
+void cannotReopen(QWidget *parent, const QString &path, const QString &reason)
+{
+    Prompts::error(parent, QStringLiteral("「%1」を開き直せませんでした。\n%2").arg(path, reason),
+                   QStringLiteral("開き直せません"));
+}
+
+void undecodableBytes(QWidget *parent, const QString &path, const QByteArray &encoding,
+                      const std::vector<UndecodablePlace> &places, qsizetype count)
+{
+    QString text = QStringLiteral("「%1」には、%2 として読めないバイトが %3 か所あります。\n\n")
+                       .arg(path, QString::fromLatin1(encoding))
+                       .arg(count);
+    for (const UndecodablePlace &p : places)
+        text += QStringLiteral("%1 行 %2 桁目: %3\n").arg(p.line).arg(p.column).arg(QString::fromLatin1(p.bytes.toHex(' ').toUpper()));
+    if (count > qsizetype(places.size()))
+        text += QStringLiteral("…\n");
+    text += QStringLiteral("\n文書は開き直さずに、そのままにしました。");
+    Prompts::error(parent, text, QStringLiteral("文字コードの確認"));
 }
 
 bool overwriteOtherChange(QWidget *parent, const QString &path)

@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
+struct UndecodablePlace;
+
 class QWidget;
 
 namespace FileQuestions {
@@ -21,8 +25,19 @@ void cannotSave(QWidget *parent, const QString &path, const QString &reason);
 
 // Saving a document that had damaged bytes: go on?
 bool saveDespiteDamage(QWidget *parent);
-// Characters the encoding cannot hold: save as UTF-8 instead?
-bool saveAsUtf8(QWidget *parent, const QByteArray &encoding, const QStringList &characters);
+// Characters the encoding cannot hold (those inside <script> or <style>, where references do not
+// work, listed apart): save as UTF-8 (the default), write them as character references, or cancel.
+enum class Unencodable { SaveAsUtf8, References, Cancel };
+Unencodable askUnencodable(QWidget *parent, const QByteArray &encoding, const QStringList &characters,
+                           const QStringList &inScriptOrStyle);
+// The page declares another charset than the one it is saved in: rewrite the declaration (Yes),
+// save it as it is (No), or Cancel.
+QMessageBox::StandardButton askRewriteDeclaration(QWidget *parent, const QString &declared, const QByteArray &encoding);
+// Reopening in an encoding failed: the file cannot be read, or some of its bytes do not decode
+// (the first of them in places, with line, column and bytes; count of them all).
+void cannotReopen(QWidget *parent, const QString &path, const QString &reason);
+void undecodableBytes(QWidget *parent, const QString &path, const QByteArray &encoding,
+                      const std::vector<UndecodablePlace> &places, qsizetype count);
 // Another program changed the file: overwrite its change?
 bool overwriteOtherChange(QWidget *parent, const QString &path);
 

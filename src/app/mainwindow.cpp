@@ -2,6 +2,7 @@
 
 #include "about.h"
 #include "commands.h"
+#include "encodingcmds.h"
 #include "instances.h"
 #include "filequestions.h"
 #include "optionsdialog.h"
@@ -118,13 +119,13 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     layout->addWidget(m_tabs, 1);
     setCentralWidget(central);
 
-    m_statusFormat = new QLabel;
+    m_encodings = new EncodingCommands(*this);
     m_statusCaret = new QLabel;
     m_statusModified = new QLabel(QStringLiteral("変更あり"));
     m_statusModified->setObjectName("ModifiedLabel");
     m_statusModified->setVisible(false);
     statusBar()->addPermanentWidget(m_statusModified);
-    statusBar()->addPermanentWidget(m_statusFormat);
+    m_encodings->addStatusButtons(statusBar());
     statusBar()->addPermanentWidget(m_statusCaret);
 
     // Source text reads best in a fixed-width font that has the Japanese characters too.
@@ -220,8 +221,10 @@ void MainWindow::buildMenus()
     QMenu *file = newMenu(nullptr, "mmFile", QStringLiteral("ファイル(&F)"));
     addAction(file, "FileNew", QStringLiteral("新規作成(&N)"), QKeySequence("Ctrl+N"), [this] { newDocument(); });
     addAction(file, "FileOpen", QStringLiteral("開く(&O)"), QKeySequence("Ctrl+O"), [this] { openDocument(); });
+    m_encodings->addReopenMenu(file);
     addAction(file, "fileSa", QStringLiteral("上書き保存(&S)"), QKeySequence("Ctrl+S"), [this] { save(); });
     addAction(file, "FileName", QStringLiteral("名前をつけて保存(&A)"), {}, [this] { saveAs(); });
+    m_encodings->addSaveAction(file);
     file->addSeparator();
     QMenu *print = newMenu(file, "mmPrint", QStringLiteral("印刷(&P)"));
     addAction(print, "PrintText", QStringLiteral("編集画面を印刷(&H)"), {}, [this] { printText(); });
@@ -482,6 +485,14 @@ bool MainWindow::loadDocument(const QString &path, const QString &displayName)
         FileQuestions::cannotOpen(this, path, r.error);
         return false;
     }
+    if (m_document.isUntitled())  // a new document: the encoding and line ends chosen in the options
+        m_document.setFormat(EncodingCommands::newDocumentFormat(m_document.format(), path, r.text), false);
+    showLoaded(r);
+    return true;
+}
+
+void MainWindow::showLoaded(const TextFileRead &r)
+{
     if (m_recovery)
         noteDocument(true);
     m_loading = true;
@@ -494,12 +505,11 @@ bool MainWindow::loadDocument(const QString &path, const QString &displayName)
     m_undo->loaded();
     refreshUndoCommands();
     colourReset();
-    setWindowTitle(DocPaths::caption(displayName));
+    setWindowTitle(DocPaths::caption(m_document.displayName()));
     updateStatus();
     if (m_document.isUnclean())
-        Prompts::info(this, damagedBytesMessage(path, r.text, m_document.format().encoding),
+        Prompts::info(this, damagedBytesMessage(m_document.path(), r.text, m_document.format().encoding),
                       QStringLiteral("文字コードの確認"));
-    return true;
 }
 
 void MainWindow::colourReset()
@@ -604,21 +614,9 @@ bool MainWindow::writeDocument(const QString &path)
                           QStringLiteral("保存する?"), QStringLiteral("保存する")))
         return false;
     QString text = m_edit->text();
-    QStringList lost;
-    if (!canWriteText(text, m_document.format(), &lost)) {
-        // Never write a character as "?": ask, and offer UTF-8, which holds every character.
-        if (!FileQuestions::saveAsUtf8(this, m_document.format().encoding, lost))
-            return false;
-        bool changed = false;
-        const QString rewritten = rewriteMetaCharset(text, "UTF-8", &changed);
-        if (changed) {
-            const int caret = m_edit->selStart();
-            m_edit->setText(rewritten);
-            m_edit->setSelStart(caret);
-            text = rewritten;
-        }
-        m_document.switchToUtf8();
-    }
+    // Never write a character as "?": ask (UTF-8, or character references).
+    if (!m_encodings->resolveUnencodable(text))
+        return false;
     QString error;
     if (m_document.save(path, text, &error)) {
         m_undo->saved();
@@ -657,6 +655,8 @@ bool MainWindow::saveAs()
         this, QStringLiteral("HTMLファイル|*.htm;*.html|テキストファイル|*.txt|すべてのファイル|*.*"),
         DocPaths::saveAsProposal(m_document.path()));
     if (path.isEmpty())
+        return false;
+    if (m_document.isUntitled() && !m_encodings->offerDeclarationRewrite(m_document.format().encoding))
         return false;
     if (!writeDocument(path))
         return false;
@@ -776,7 +776,7 @@ void MainWindow::showPreview()
 {
     QString error;
     const QString text = m_edit->text();
-    const TextFormat &format = m_document.format();
+    const TextFormat format = EncodingCommands::previewFormat(m_document.format());
     if (!writeTextFile(m_document.previewPath(), text, format, &error, Unencodable::CharRefs) &&
         m_document.isUntitled() && history().folder() != AppEnv::programFolder()) {
         // An installed program's folder is not writable: an untitled page previews from
@@ -795,9 +795,7 @@ void MainWindow::showPreview()
 
 void MainWindow::updateStatus()
 {
-    const TextFormat &format = m_document.format();
-    m_statusFormat->setText(QString::fromLatin1(format.encoding) + (format.bom ? QStringLiteral(" (BOM)") : QString()) +
-                            QStringLiteral("  ") + lineEndName(format.lineEnd));
+    m_encodings->updateStatus();
     const QTextCursor c = m_edit->textCursor();
     m_statusCaret->setText(QStringLiteral("%1 行  %2 桁").arg(c.blockNumber() + 1).arg(c.positionInBlock() + 1));
 }

@@ -14,6 +14,7 @@
 class CheckPane;
 class EditArea;
 class EditView;
+class EncodingCommands;
 class PreviewPane;
 class QAction;
 class QLabel;
@@ -49,6 +50,7 @@ public:
     QString documentPath() const { return m_document.path(); }
     QString previewPath() const { return m_document.previewPath(); }
     const TextFormat &documentFormat() const { return m_document.format(); }
+    EncodingCommands *encodings() const { return m_encodings; }
 
     // Commands (menu items and buttons run these).
     void newDocument();
@@ -87,6 +89,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    friend class EncodingCommands;  // reopens and saves through the window's own steps
     void buildMenus();
     void buildViewMenu();
     QAction *addAction(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &shortcut,
@@ -96,6 +99,8 @@ private:
     void rebuildRecentMenu();
     // Loads a document; false (with a message) when the file exists but cannot be read.
     bool loadDocument(const QString &path, const QString &displayName);
+    // Shows what the document just read: text, history, caption, status.
+    void showLoaded(const TextFileRead &r);
     // Before Save overwrites the file: asks when another program changed it.
     bool confirmOverwrite();
     // Offers what runs that ended without shutting down left; true when one was restored.
@@ -116,7 +121,7 @@ private:
     QTabWidget *m_tabs = nullptr;
     PreviewPane *m_preview = nullptr;
     CheckPane *m_checkPane = nullptr;
-    QLabel *m_statusFormat = nullptr;
+    EncodingCommands *m_encodings = nullptr;
     QLabel *m_statusCaret = nullptr;
     QHash<QString, QAction *> m_actions;
     QHash<QString, QMenu *> m_menus;

@@ -1,5 +1,7 @@
 #include "optionsdialog.h"
 
+#include "filesettings.h"
+
 #include "platform/editarea.h"
 #include "platform/dialogbase.h"
 #include "platform/shared.h"
@@ -51,6 +53,8 @@ OptionsDialog::OptionsDialog(EditArea *edit, QWidget *parent) : QDialog(parent),
     }
     undoLayout->addStretch(1);
     tabs->addTab(undoPage, QStringLiteral("UNDO"));
+    m_files = new FileOptionsPage;
+    tabs->addTab(m_files, QStringLiteral("ファイル"));
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
@@ -68,7 +72,7 @@ OptionsDialog::OptionsDialog(EditArea *edit, QWidget *parent) : QDialog(parent),
     const int mode = m_mode = Shared::UndoMode;
     if (mode >= 0 && mode < Modes)
         m_modes[mode]->setChecked(true);
-    resize(380, 240);
+    resize(420, 240);
 }
 
 QString OptionsDialog::sizeLabel(double points)
@@ -96,5 +100,6 @@ void OptionsDialog::applyAndClose()
         if (m_modes[i]->isChecked())
             m_mode = i;
     Shared::UndoMode = m_mode;
+    m_files->apply();
     accept();
 }

@@ -1,8 +1,10 @@
 #pragma once
-// The options dialog: the editor's font size and boldness, and where the undo history lives.
+// The options dialog: the editor's font size and boldness, where the undo history lives, and
+// the encoding and line ends of new documents.
 #include <QDialog>
 
 class EditArea;
+class FileOptionsPage;
 class QCheckBox;
 class QLabel;
 class QRadioButton;
@@ -31,4 +33,5 @@ private:
     static constexpr int Modes = 4;  // undo modes 0–3, one option button each
     QRadioButton *m_modes[Modes];
     int m_mode = 1;
+    FileOptionsPage *m_files;
 };

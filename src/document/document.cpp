@@ -28,18 +28,42 @@ void Document::switchToUtf8()
     m_format.bom = false;
 }
 
+void Document::setFormat(const TextFormat &format, bool byUser)
+{
+    m_format = format;
+    m_formatChanged = byUser;
+    if (byUser)
+        setModified(true);
+}
+
 TextFileRead Document::load(const QString &path, const QString &displayName)
 {
     TextFileRead r = readTextFile(path);
-    if (r.status == TextFileRead::Unreadable)
-        return r;
+    if (r.status != TextFileRead::Unreadable)
+        takeOn(r, path, displayName);
+    return r;
+}
+
+TextFileRead Document::loadIn(const QString &path, const QString &displayName, const QByteArray &encoding,
+                              std::vector<UndecodablePlace> *places, qsizetype *placeCount)
+{
+    qsizetype count = 0;
+    TextFileRead r = readTextFileIn(path, encoding, places, &count);
+    if (placeCount)
+        *placeCount = count;
+    if (r.status == TextFileRead::Ok && count == 0)
+        takeOn(r, path, displayName);
+    return r;
+}
+
+void Document::takeOn(const TextFileRead &r, const QString &path, const QString &displayName)
+{
     // A missing file (the template too) is written the way a new document is.
     m_format = r.status == TextFileRead::Ok ? r.format : TextFormat();
     m_unclean = r.status == TextFileRead::Ok && !r.clean;
     setPath(path, displayName);
     m_disk = m_seen = stampOf(path);
     markSaved();
-    return r;
 }
 
 bool Document::save(const QString &path, const QString &text, QString *error)
@@ -77,6 +101,7 @@ void Document::watch()
 
 void Document::setModified(bool modified)
 {
+    modified = modified || m_formatChanged;
     if (modified == m_modified)
         return;
     m_modified = modified;
@@ -92,6 +117,7 @@ void Document::noteChange()
 void Document::markSaved()
 {
     m_savedRevision = m_revision;
+    m_formatChanged = false;
     setModified(false);
 }
 

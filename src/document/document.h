@@ -30,6 +30,13 @@ public:
     const TextFormat &format() const { return m_format; }
     // From now on written as UTF-8 without a byte-order mark.
     void switchToUtf8();
+    // From now on written in this format (another encoding, byte-order mark or line end, see
+    // reformat()). A choice of the user makes the document modified until it is saved, even
+    // when an undo returns the text to the saved one; byUser false (the new-document settings,
+    // or a format put back) leaves the modified state to the text.
+    void setFormat(const TextFormat &format, bool byUser = true);
+    // The user chose the format since the last load or save.
+    bool isFormatChanged() const { return m_formatChanged; }
     // The file held bytes that are not valid text in any supported encoding.
     bool isUnclean() const { return m_unclean; }
 
@@ -37,6 +44,10 @@ public:
     // exists but cannot be read leaves the document as it was (the result says why); a
     // missing file makes an empty document of that path in the default format.
     TextFileRead load(const QString &path, const QString &displayName);
+    // The same, decoded in the encoding the user names. When some bytes do not decode
+    // (*placeCount > 0, the first of them in places) the document stays as it was.
+    TextFileRead loadIn(const QString &path, const QString &displayName, const QByteArray &encoding,
+                        std::vector<UndecodablePlace> *places = nullptr, qsizetype *placeCount = nullptr);
     // Writes the text to path; on success the document lives there and is unmodified.
     // On failure *error says why, in Japanese, and nothing changes.
     bool save(const QString &path, const QString &text, QString *error);
@@ -83,6 +94,8 @@ private:
     static DiskStamp stampOf(const QString &path);
     void setPath(const QString &path, const QString &displayName);
     void watch();
+    // Takes on what was read from path.
+    void takeOn(const TextFileRead &r, const QString &path, const QString &displayName);
 
     QString m_path;
     QString m_displayName;
@@ -90,6 +103,7 @@ private:
     TextFormat m_format;
     bool m_unclean = false;
     bool m_modified = false;
+    bool m_formatChanged = false;  // the user chose another format since the last load or save
     quint64 m_revision = 0;
     quint64 m_savedRevision = 0;
     DiskStamp m_disk;  // the file as last read or written

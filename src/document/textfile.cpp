@@ -776,6 +776,16 @@ TextFileRead readTextFile(const QString &path, const TextFormat &format)
     return r;
 }
 
+TextFileRead readTextFileIn(const QString &path, const QByteArray &encoding, std::vector<UndecodablePlace> *places,
+                            qsizetype *placeCount)
+{
+    TextFileRead r;
+    if (placeCount)
+        *placeCount = 0;
+    const std::optional<QByteArray> bytes = readFileBytes(path, &r);
+    return bytes ? decodeTextFileIn(*bytes, encoding, places, placeCount) : r;
+}
+
 std::vector<TextPlace> damagedPlaces(QStringView text, int max, qsizetype *count)
 {
     std::vector<TextPlace> places;

@@ -83,6 +83,10 @@ TextFileRead decodeTextFileIn(const QByteArray &bytes, const QByteArray &encodin
                               std::vector<UndecodablePlace> *places = nullptr, qsizetype *placeCount = nullptr,
                               int maxPlaces = 5);
 
+// Reads a file as readTextFile does, decoded in the encoding the user names (see decodeTextFileIn).
+TextFileRead readTextFileIn(const QString &path, const QByteArray &encoding, std::vector<UndecodablePlace> *places = nullptr,
+                            qsizetype *placeCount = nullptr);
+
 // The format a document is written in after the user chose another encoding, byte-order mark or
 // line end. Within the same encoding the bytes kept from the file stay kept: only the byte-order
 // mark and every line end (all of them, mixed ones too) change.

@@ -70,6 +70,28 @@ bool confirm(QWidget *parent, const QString &text, const QString &title, const Q
     return box.clickedButton() == yes;
 }
 
+int choose(QWidget *parent, const QString &text, const QString &title, const QStringList &answers,
+           int defaultAnswer)
+{
+    const int last = int(answers.size()) - 1;
+    if (g_answerer) {
+        bool ok = false;
+        const int i = g_answerer(QStringLiteral("choose"), text).toInt(&ok);
+        return ok && i >= 0 && i <= last ? i : last;
+    }
+    QMessageBox box(QMessageBox::Question, title.isEmpty() ? appTitle() : title, text, QMessageBox::NoButton, parent);
+    QList<QPushButton *> buttons;
+    for (int i = 0; i <= last; ++i)
+        buttons << box.addButton(answers[i], i == last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    if (defaultAnswer >= 0 && defaultAnswer <= last)
+        box.setDefaultButton(buttons[defaultAnswer]);
+    if (last >= 0)
+        box.setEscapeButton(buttons[last]);
+    box.exec();
+    const int i = int(buttons.indexOf(static_cast<QPushButton *>(box.clickedButton())));
+    return i >= 0 ? i : last;
+}
+
 QString input(QWidget *parent, const QString &prompt, const QString &defaultAnswer)
 {
     if (g_answerer)

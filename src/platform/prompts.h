@@ -22,6 +22,11 @@ QMessageBox::StandardButton askYesNoCancel(QWidget *parent, const QString &text,
 // A question with two answers: the action (its caption given) or Cancel. True for the action.
 bool confirm(QWidget *parent, const QString &text, const QString &title, const QString &action);
 
+// A question with the answers given (buttons in that order); returns the index of the answer,
+// the last one when the box is closed. The answerer's kind is "choose", its answer the index.
+int choose(QWidget *parent, const QString &text, const QString &title, const QStringList &answers,
+           int defaultAnswer = 0);
+
 // Input box: returns the answer, "" on Cancel.
 QString input(QWidget *parent, const QString &prompt, const QString &defaultAnswer = QString());
 
@@ -33,7 +38,7 @@ QString saveFile(QWidget *parent, const QString &filter, const QString &folder =
 QString qtFilter(const QString &filter);
 
 // Test hooks: when set, they answer instead of a dialog. kind is "info", "error",
-// "ask", "input", "open" or "save"; the answer of "ask" is the button's number.
+// "ask", "confirm", "choose", "input", "open" or "save"; the answer of "ask" is the button's number.
 using Answerer = std::function<QString(const QString &kind, const QString &text)>;
 void setAnswerer(Answerer answerer);
 // Whether a test answers instead of the user (windows of their own that ask ask it too).

@@ -10,6 +10,7 @@
 #include "platform/prompts.h"
 #include "platform/shared.h"
 #include "testutil.h"
+#include "answers.h"
 
 #include <QAction>
 #include <QFile>
@@ -26,21 +27,6 @@
 
 namespace {
 
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
 // Files may not grow beyond a size while this lives: a full disk, even for root.
 struct DiskLimit {
     rlimit old{};
@@ -53,21 +39,6 @@ struct DiskLimit {
         setrlimit(RLIMIT_FSIZE, &lim);
     }
     ~DiskLimit() { setrlimit(RLIMIT_FSIZE, &old); }
-};
-
-// Scripted answers for the prompts: each call takes the next answer for its kind.
-struct Answers {
-    QStringList asked;  // kind + ":" + text, in order
-    QHash<QString, QStringList> queue;
-    void install()
-    {
-        Prompts::setAnswerer([this](const QString &kind, const QString &text) {
-            asked << kind + ":" + text;
-            QStringList &q = queue[kind];
-            return q.isEmpty() ? QString() : q.takeFirst();
-        });
-    }
-    void push(const QString &kind, const QString &answer) { queue[kind] << answer; }
 };
 
 }
@@ -606,12 +577,12 @@ private slots:
         // An emoji cannot be written in Shift_JIS: cancelling the question writes nothing.
         w->edit()->setSelStart(w->edit()->textLength());
         w->edit()->insert(QString::fromUtf8("\xF0\x9F\x98\x80"));
-        answers.push("confirm", "0");
+        answers.push("choose", "2");
         QVERIFY(!w->save());
-        QVERIFY(answers.asked.last().startsWith("confirm:"));
+        QVERIFY(answers.asked.last().startsWith("choose:"));
         QCOMPARE(readBytes(page), sjis);
         // Accepting saves as UTF-8 with the page's charset rewritten.
-        answers.push("confirm", "1");
+        answers.push("choose", "0");
         QVERIFY(w->save());
         const QByteArray saved = readBytes(page);
         QVERIFY(!saved.contains('?'));

@@ -309,9 +309,10 @@ private slots:
             Shared::UndoMode = 7;
             OptionsDialog dlg(w->edit());
             auto *tabs = dlg.findChild<QTabWidget *>("SSTab1");
-            QCOMPARE(tabs->count(), 2);
+            QCOMPARE(tabs->count(), 3);
             QCOMPARE(tabs->tabText(0), QString("編集"));
             QCOMPARE(tabs->tabText(1), QString("UNDO"));
+            QCOMPARE(tabs->tabText(2), QString("ファイル"));
             auto *size = dlg.findChild<QSpinBox *>("UpDown1");
             QCOMPARE(size->minimum(), 8);
             QCOMPARE(size->maximum(), 72);

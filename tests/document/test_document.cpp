@@ -119,6 +119,58 @@ private slots:
         QCOMPARE(g.readAll(), QString("あ😀\r\n").toUtf8());
     }
 
+    void formatChosenByTheUserAndLoadingInAnEncoding()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("e.htm");
+        // "はい" in EUC-JP; detection takes it as EUC-JP.
+        const QByteArray euc = "<p>\xA4\xCF\xA4\xA4</p>\r\n";
+        writeBytes(path, euc);
+        Document doc;
+        doc.load(path, "e.htm");
+        QCOMPARE(doc.format().encoding, QByteArray("EUC-JP"));
+
+        // Another line end chosen: modified until saved, also when an undo brings the text back.
+        doc.setFormat(reformat(doc.format(), "EUC-JP", false, LineEnd::LF));
+        QVERIFY(doc.isModified() && doc.isFormatChanged());
+        doc.setModified(false);
+        QVERIFY(doc.isModified());
+        QString error;
+        QVERIFY(doc.save(path, QString::fromUtf8("<p>はい</p>"), &error));
+        QVERIFY(!doc.isModified() && !doc.isFormatChanged());
+        QCOMPARE(doc.format().lineEnd, LineEnd::LF);
+        // A format put back leaves the state to the text.
+        doc.setFormat(reformat(doc.format(), "UTF-8", false, LineEnd::LF));
+        doc.setFormat(reformat(doc.format(), "EUC-JP", false, LineEnd::LF), false);
+        doc.setModified(false);
+        QVERIFY(!doc.isModified());
+
+        // Read in a named encoding: taken on, unmodified, the path kept.
+        std::vector<UndecodablePlace> places;
+        qsizetype count = -1;
+        TextFileRead r = doc.loadIn(path, "e.htm", "Shift_JIS", &places, &count);
+        QCOMPARE(count, 0);
+        QCOMPARE(doc.format().encoding, QByteArray("Shift_JIS"));
+        QCOMPARE(r.text, QString::fromUtf8("<p>､ﾏ､､</p>"));
+        QVERIFY(!doc.isModified());
+        // Bytes that do not decode: the places are reported and the document stays as it was.
+        writeBytes(path, "ok\r\n\x82\xA0\xFF\r\n");
+        doc.noteChange();
+        r = doc.loadIn(path, "e.htm", "UTF-8", &places, &count);
+        QCOMPARE(count, 3);
+        QCOMPARE(places.size(), size_t(3));
+        QCOMPARE(places[0].line, 2);
+        QCOMPARE(places[0].column, 1);
+        QCOMPARE(doc.format().encoding, QByteArray("Shift_JIS"));
+        QVERIFY(doc.isModified());
+        // A file that is gone is not read, and nothing changes either.
+        QFile::remove(path);
+        r = doc.loadIn(path, "e.htm", "UTF-8", &places, &count);
+        QVERIFY(r.status != TextFileRead::Ok);
+        QCOMPARE(doc.format().encoding, QByteArray("Shift_JIS"));
+        QVERIFY(doc.isModified());
+    }
+
     void fileChangedByAnotherProgram()
     {
         QTemporaryDir dir;
