@@ -55,29 +55,40 @@ void EncodingCommands::addSaveAction(QMenu *file)
 
 void EncodingCommands::addStatusButtons(QStatusBar *bar)
 {
-    m_encodingButton = new QToolButton;
-    m_encodingButton->setObjectName("staEncoding");
-    m_encodingButton->setAutoRaise(true);
-    m_encodingButton->setToolTip(QStringLiteral("エンコーディングを指定して開き直す"));
-    connect(m_encodingButton, &QToolButton::clicked, this, [this] {
-        m_reopen->popup(m_encodingButton->mapToGlobal(QPoint(0, 0)) - QPoint(0, m_reopen->sizeHint().height()));
-    });
-
-    m_lineEndButton = new QToolButton;
-    m_lineEndButton->setObjectName("staLineEnd");
-    m_lineEndButton->setAutoRaise(true);
-    m_lineEndButton->setToolTip(QStringLiteral("すべての改行コードを変換する"));
-    m_lineEndMenu = new QMenu(m_lineEndButton);
+    // Flat buttons with a small arrow, so that they read as something to press; each opens its
+    // menu above itself, right-aligned with it, as the status bar is at the window's bottom.
+    // (The reopen menu is made with the File menu, after the status bar: found when clicked.)
+    auto button = [this](const char *name, const QString &tip, QMenu *const *menuOf) {
+        auto *b = new QToolButton;
+        b->setObjectName(name);
+        b->setAutoRaise(true);
+        b->setArrowType(Qt::UpArrow);
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        b->setToolTip(tip);
+        connect(b, &QToolButton::clicked, this, [b, menuOf] {
+            QMenu *menu = *menuOf;
+            const QSize size = menu->sizeHint();
+            menu->popup(b->mapToGlobal(QPoint(b->width() - size.width(), -size.height())));
+        });
+        return b;
+    };
+    m_lineEndMenu = new QMenu(&w);
     m_lineEndMenu->setObjectName("mnuLineEnd");
     for (int i = 0; i < 3; ++i) {
         const LineEnd e = kLineEnds[i];
         QAction *a = m_lineEndMenu->addAction(QStringLiteral("すべての改行を %1 に変換").arg(lineEndCaption(e)));
         a->setObjectName(QStringLiteral("LineEndTo(%1)").arg(i));
+        a->setCheckable(true);
         connect(a, &QAction::triggered, this, [this, e] { convertLineEnds(e); });
     }
-    connect(m_lineEndButton, &QToolButton::clicked, this, [this] {
-        m_lineEndMenu->popup(m_lineEndButton->mapToGlobal(QPoint(0, 0)) - QPoint(0, m_lineEndMenu->sizeHint().height()));
+    // The document's line end is marked.
+    connect(m_lineEndMenu, &QMenu::aboutToShow, this, [this] {
+        const QList<QAction *> actions = m_lineEndMenu->actions();
+        for (int i = 0; i < actions.size(); ++i)
+            actions[i]->setChecked(kLineEnds[i] == w.m_document.format().lineEnd);
     });
+    m_encodingButton = button("staEncoding", QStringLiteral("エンコーディングを指定して開き直す"), &m_reopen);
+    m_lineEndButton = button("staLineEnd", QStringLiteral("すべての改行コードを変換する"), &m_lineEndMenu);
     bar->addPermanentWidget(m_encodingButton);
     bar->addPermanentWidget(m_lineEndButton);
 }
@@ -133,7 +144,8 @@ bool EncodingCommands::saveAsEncoding()
     LineEnd lineEnd = doc.format().lineEnd;
     if (!EncodingDialog::run(&w, &encoding, &bom, &lineEnd))
         return false;
-    if (!offerDeclarationRewrite(encoding))
+    // An untitled document is offered the rewrite by Save As, once the file is named.
+    if (!doc.isUntitled() && !offerDeclarationRewrite(encoding))
         return false;
     const TextFormat before = doc.format();
     const bool changedBefore = doc.isFormatChanged();
@@ -156,6 +168,8 @@ void EncodingCommands::convertLineEnds(LineEnd lineEnd)
     if (converted.lineEnd == f.lineEnd && converted.origin == f.origin)
         return;  // every line end is that one already: nothing to write
     doc.setFormat(std::move(converted));
+    if (w.m_recovery)
+        w.noteDocument();  // a text recovered after a crash is written with these line ends too
     w.updateStatus();
 }
 
