@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -124,6 +125,8 @@ private slots:
         QMenu *lineEnds = w->findChild<QMenu *>("mnuLineEnd");
         QTRY_VERIFY(lineEnds->isVisible());
         QCOMPARE(lineEnds->actions().size(), 3);
+        QVERIFY(w->findChild<QAction *>("LineEndTo(1)")->isChecked());  // the page's LF
+        QVERIFY(!w->findChild<QAction *>("LineEndTo(0)")->isChecked());
         lineEnds->close();
     }
 
@@ -171,6 +174,15 @@ private slots:
         w->action("ReopenAsOther")->trigger();
         QCOMPARE(w->documentFormat().encoding, QByteArray("windows-1252"));
         QVERIFY(w->edit()->text().startsWith(QString::fromUtf8("<p>\xC2\xA4\xC3\x8F")));
+
+        // Yes: the edit is saved first, then what was saved is read in the new encoding.
+        w->edit()->setText("<p>x</p>");
+        answers.push("ask", QString::number(QMessageBox::Yes));
+        w->action("ReopenAs(Shift_JIS)")->trigger();
+        QCOMPARE(readBytes(path), QByteArray("<p>x</p>\r\n"));
+        QCOMPARE(w->documentFormat().encoding, QByteArray("Shift_JIS"));
+        QCOMPARE(w->edit()->text(), QString("<p>x</p>"));
+        QVERIFY(!w->isModified());
     }
 
     void reopenReportsBytesThatDoNotDecode()
@@ -259,6 +271,22 @@ private slots:
         answers.push("ask", QString::number(QMessageBox::No));
         w->action("SaveAsEncoding")->trigger();
         QCOMPARE(readBytes(path), QByteArray("<meta charset=\"Shift_JIS\">\n<p>\xC6\xFC\xCB\xDC</p>\n"));
+
+        // An untitled page goes through Save As, which asks about the declaration once.
+        w->newDocument();
+        onModal([](QWidget *dlg) {
+            auto *encoding = child<QComboBox>(dlg, "cboEncoding");
+            encoding->setCurrentIndex(encoding->findText("Shift_JIS"));
+            child<QPushButton>(dlg, "Command1")->click();
+        });
+        const QString named = folders->path("named.htm");
+        answers.push("save", named);
+        answers.push("ask", QString::number(QMessageBox::Yes));
+        answers.asked.clear();
+        w->action("SaveAsEncoding")->trigger();
+        QCOMPARE(answers.asked.filter(QRegularExpression("^ask:")).size(), 1);
+        QCOMPARE(readBytes(named), QByteArray("<html>\r\n<meta charset=\"Shift_JIS\">\r\n</html>\r\n"));
+        QCOMPARE(w->documentPath(), named);
     }
 
     void convertingLineEnds()
