@@ -91,7 +91,8 @@ const char kFollowScript[] = R"(
             window.scrollBy(0, r.top);
             return true;
         }
-        if (r.bottom > 0 && r.top < h)
+        // Whole in the view, or a tall element of which a good part shows.
+        if ((r.top >= 0 && r.bottom <= h) || (r.height > h / 2 && r.top < h - h / 4 && r.bottom > h / 4))
             return false;
         window.scrollBy(0, r.top - h / 3);
         return true;
@@ -142,6 +143,7 @@ LivePreview::LivePreview(EditArea *edit, QSplitter *splitter, std::function<Docu
     connect(m_edit, &QPlainTextEdit::cursorPositionChanged, this, [this] {
         if (m_shown) {
             m_caretMoved = true;
+            m_caretSinceLoad = true;
             m_followTimer.start();
         }
     });
@@ -329,6 +331,11 @@ void LivePreview::loadEnded(const QUrl &url, bool ok)
     const qint64 took = m_clock.elapsed();
     m_delay = LiveSource::nextDelay(m_delay, took);
     emit updated(ok, took);
+    // What was typed may have grown beyond the view: the caret's element is brought back in.
+    if (ok && std::exchange(m_caretSinceLoad, false)) {
+        m_caretMoved = true;
+        follow();
+    }
     if (m_prepared)
         loadWhenReady();
     else if (m_dirty && !m_pause.isActive())

@@ -106,6 +106,7 @@ private:
     QElapsedTimer m_clock;     // since the update started
 
     bool m_caretMoved = false;
+    bool m_caretSinceLoad = false;
     bool m_scrolled = false;
     bool m_restoringSizes = false;
 };
