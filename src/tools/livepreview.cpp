@@ -15,6 +15,7 @@
 #include <QTextBlock>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -259,7 +260,11 @@ void LivePreview::startUpdate()
     m_answered = !m_pageExists;
     if (!m_answered) {
         const quint64 probe = ++m_probe;
-        m_hangTimer.start(m_hangTimeout);
+        // A page at rest answers at once. One still being laid out may be busy for a while in
+        // one piece (seconds on a page of megabytes): it gets ten times as long, and at least
+        // three times what the last render took.
+        const qint64 patience = m_loading ? std::max<qint64>(10 * qint64(m_hangTimeout), 3 * m_lastRender) : m_hangTimeout;
+        m_hangTimer.start(int(std::min<qint64>(patience, 600000)));
         m_view->runProgramScript(QStringLiteral("1"), [this, guard = QPointer<LivePreview>(this), probe](const QVariant &) {
             if (!guard || probe != m_probe)
                 return;
@@ -310,6 +315,7 @@ void LivePreview::loadWhenReady()
     m_prepared = false;
     m_preparing = false;
     m_loading = true;
+    m_loadClock = m_clock;
     // The same document stays where the reader was; another one starts at its top.
     const QPointF at = m_readyPath == m_servedPath ? m_view->scrollPosition() : QPointF();
     m_servedPath = m_readyPath;
@@ -328,7 +334,9 @@ void LivePreview::loadEnded(const QUrl &url, bool ok)
         return;
     m_loading = false;
     m_shownUrl = m_loadingUrl;
-    const qint64 took = m_clock.elapsed();
+    const qint64 took = m_loadClock.elapsed();
+    if (ok)
+        m_lastRender = took;
     m_delay = LiveSource::nextDelay(m_delay, took);
     emit updated(ok, took);
     // What was typed may have grown beyond the view: the caret's element is brought back in.

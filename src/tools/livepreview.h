@@ -47,7 +47,8 @@ public:
     int delay() const { return m_delay; }
     // A served copy is being prepared or rendered.
     bool isBusy() const { return m_preparing || m_loading; }
-    // How long a page may leave a question unanswered before it counts as hung (ms).
+    // How long a page at rest may leave a question unanswered before it counts as hung (ms);
+    // a page still loading gets ten times as long.
     void setHangTimeout(int ms) { m_hangTimeout = ms; }
 
 signals:
@@ -85,6 +86,7 @@ private:
     QTimer m_hangTimer;   // runs while the page has not answered the probe
     int m_delay;
     int m_hangTimeout = 1000;
+    qint64 m_lastRender = 0;  // ms, of the last copy shown
 
     // The update in progress: preparing the copy (off the GUI thread) and asking the page
     // whether it still answers, then loading it.
@@ -103,7 +105,8 @@ private:
     QString m_readyPath;
     QUrl m_loadingUrl;
     QUrl m_shownUrl;
-    QElapsedTimer m_clock;     // since the update started
+    QElapsedTimer m_clock;     // since the update being prepared started
+    QElapsedTimer m_loadClock; // since the update being loaded started
 
     bool m_caretMoved = false;
     bool m_caretSinceLoad = false;
