@@ -7,6 +7,7 @@
 #include "pages.h"
 
 #include "platform/previewpane.h"
+#include "tools/livepreview.h"
 
 #include <QApplication>
 #include <QDir>
@@ -44,6 +45,7 @@ int main(int argc, char **argv)
         return 1;
 
     PreviewPane::registerScheme();
+    LivePreview::registerScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     int qtArgc = 1;
     QApplication app(qtArgc, argv);

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/splash.h"
 #include "platform/previewpane.h"
+#include "tools/livepreview.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -12,11 +13,12 @@
 
 int main(int argc, char *argv[])
 {
-    // The preview's scheme is known before any browser view exists; the browser engine
-    // itself is loaded only when a browser is first shown, and the shared OpenGL context it
-    // needs is made then too (BrowserView::engine()): made here, it would load the OpenGL
-    // drivers at every start, the larger part of the start-up time under X.
+    // The schemes of the preview and the live preview are known before any browser view
+    // exists; the browser engine itself is loaded only when a browser is first shown, and the
+    // shared OpenGL context it needs is made then too (BrowserView::engine()): made here, it
+    // would load the OpenGL drivers at every start, the larger part of the start-up time under X.
     PreviewPane::registerScheme();
+    LivePreview::registerScheme();
     QApplication app(argc, argv);
     QApplication::setApplicationName("tarnell");
     QApplication::setOrganizationName("tarnell");

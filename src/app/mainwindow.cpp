@@ -28,6 +28,7 @@
 #include "tools/grepfrm.h"
 #include "tools/gradfrm.h"
 #include "tools/helpviewer.h"
+#include "tools/livepreview.h"
 #include "tools/mapfrm.h"
 
 #include <QApplication>
@@ -41,6 +42,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -113,11 +115,20 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 
     m_tabs = new QTabWidget;
     m_tabs->setObjectName("SSTab2");
-    m_tabs->addTab(m_edit, QStringLiteral("編集(&H)"));
+    // The editing tab holds the editor and, when it is on, the live preview beside it.
+    auto *editSplit = new QSplitter;
+    editSplit->setObjectName("LivePreviewSplitter");
+    editSplit->setChildrenCollapsible(false);
+    editSplit->addWidget(m_edit);
+    m_tabs->addTab(editSplit, QStringLiteral("編集(&H)"));
     m_preview = new PreviewPane;
     m_tabs->addTab(m_preview, QStringLiteral("確認(&K)"));
     layout->addWidget(m_tabs, 1);
     setCentralWidget(central);
+    m_live = new LivePreview(m_edit, editSplit, [this] {
+        return LivePreview::Document{m_document.path(), m_document.format()};
+    }, this);
+    connect(m_live, &LivePreview::statusMessage, this, [this](const QString &text) { statusBar()->showMessage(text, 8000); });
 
     m_encodings = new EncodingCommands(*this);
     m_statusCaret = new QLabel;
@@ -140,6 +151,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     m_view = new EditView(m_edit);
 
     buildMenus();
+    if (m_actions.value("viewLivePreview")->isChecked())
+        m_live->setShown(true);
     Commands::installPickers();
     m_checkPane = new CheckPane(m_edit, [this] {
         return CheckPane::Page{m_document.isUntitled() ? QString() : m_document.path(), m_document.format().encoding};
@@ -368,6 +381,14 @@ void MainWindow::buildViewMenu()
     in->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+="), QKeySequence("Ctrl+;")});
     addAction(view, "viewZoomOut", QStringLiteral("縮小"), QKeySequence("Ctrl+-"), [this] { m_view->zoom(-1); });
     addAction(view, "viewZoomReset", QStringLiteral("元の大きさ"), QKeySequence("Ctrl+0"), [this] { m_view->resetZoom(); });
+    view->addSeparator();
+    QAction *live = addAction(view, "viewLivePreview", QStringLiteral("ライブプレビュー(&P)"), {}, [this] {
+        const bool on = m_actions.value("viewLivePreview")->isChecked();
+        m_live->setShown(on);
+        AppEnv::setSetting("view", "viewLivePreview", on ? "1" : "0");
+    });
+    live->setCheckable(true);
+    live->setChecked(AppEnv::setting("view", "viewLivePreview", "0").trimmed() == "1");
 }
 
 void MainWindow::startUp(const QString &commandLine, const Progress &progress)
@@ -598,7 +619,7 @@ bool MainWindow::openAt(const QString &path, int position, int length)
         m_recent.add(path);
         rebuildRecentMenu();
     }
-    m_tabs->setCurrentWidget(m_edit);
+    m_tabs->setCurrentIndex(0);
     m_edit->select(position, length);
     m_edit->setFocus();
     return true;

@@ -15,6 +15,7 @@ class CheckPane;
 class EditArea;
 class EditView;
 class EncodingCommands;
+class LivePreview;
 class PreviewPane;
 class QAction;
 class QLabel;
@@ -39,6 +40,7 @@ public:
     EditView *view() const { return m_view; }
     TagPalette *palette() const { return m_palette; }
     PreviewPane *preview() const { return m_preview; }
+    LivePreview *livePreview() const { return m_live; }
     QTabWidget *viewTabs() const { return m_tabs; }
     QAction *action(const QString &name) const { return m_actions.value(name); }
     QMenu *menu(const QString &name) const;
@@ -120,6 +122,7 @@ private:
     TagPalette *m_palette = nullptr;
     QTabWidget *m_tabs = nullptr;
     PreviewPane *m_preview = nullptr;
+    LivePreview *m_live = nullptr;
     CheckPane *m_checkPane = nullptr;
     EncodingCommands *m_encodings = nullptr;
     QLabel *m_statusCaret = nullptr;

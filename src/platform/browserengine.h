@@ -6,6 +6,7 @@
 // This header is the whole contract between the two sides: plain abstract classes and
 // value types only, no symbols of the program are needed by the module.
 #include <QByteArray>
+#include <QPointF>
 #include <QString>
 #include <QUrl>
 #include <QVariant>
@@ -34,6 +35,20 @@ using SchemeHandler = std::function<Reply(const QUrl &url)>;
 // Decides whether a page may go to url; the program's own loads ask too.
 using NavigationFilter = std::function<bool(const QUrl &url, Navigation how, bool mainFrame)>;
 
+// What kind of page a view shows.
+enum class PageKind {
+    // The engine's usual pages (the preview tab, help, the path picker's preview).
+    Browsing,
+    // A page shown beside the editor while the user types: renderer processes and an
+    // off-the-record store of its own (nothing written to disk, a hung page harms no other
+    // view), no dialogs of the page (alert, confirm, prompt, print, file choosers) and no
+    // downloads.
+    Quiet,
+};
+
+// Something a page asked for and did not get.
+enum class Refusal { NewWindow, Download };
+
 // One browser view. Its widget belongs to the parent given at creation.
 class Page {
 public:
@@ -56,7 +71,28 @@ public:
     // always refused. Other navigations pass the filter, when one is set.
     virtual void setNavigationFilter(NavigationFilter filter) = 0;
     virtual void setLoadFinished(std::function<void(bool ok)> handler) = 0;
+    // The same, with the address whose load ended (a load replaced by the next one ends too).
+    virtual void setLoadEnded(std::function<void(const QUrl &url, bool ok)> handler) = 0;
     virtual void setUrlChanged(std::function<void(const QUrl &)> handler) = 0;
+    // New windows and downloads the page asked for (and did not get).
+    virtual void setRefused(std::function<void(Refusal what, const QUrl &url)> handler) = 0;
+
+    // Loads url and puts it at the scroll position (CSS pixels) as soon as its content is
+    // there, and again once its pictures are, unless the user scrolled meanwhile.
+    virtual void loadAt(const QUrl &url, const QPointF &position) = 0;
+    // Where the shown page is scrolled to (CSS pixels), as the renderer last reported it.
+    virtual QPointF scrollPosition() const = 0;
+
+    // The program's own script, run in every page this view loads once its document is
+    // parsed, in a world of its own: the page's scripts neither see nor change it. It may
+    // call tarnellSend(text) to hand text to the message handler.
+    virtual void setProgramScript(const QString &source) = 0;
+    virtual void setProgramMessages(std::function<void(const QString &text)> handler) = 0;
+    // Runs a script in that world; done gets its result (never, while the page hangs).
+    virtual void runProgramScript(const QString &script, std::function<void(const QVariant &)> done) = 0;
+    // Ends the renderer process of a page that hangs (a script that never returns); the next
+    // load starts a new one. Only for Quiet pages, whose processes no other view shares.
+    virtual void abandonRenderer() = 0;
 };
 
 class Engine {
@@ -65,10 +101,10 @@ public:
     // Serves every URL of the scheme through handler. Schemes are registered before the
     // first page exists; a scheme added later is refused (false).
     virtual bool installSchemeHandler(const QByteArray &scheme, SchemeHandler handler) = 0;
-    virtual Page *createPage(QWidget *parent) = 0;
+    virtual Page *createPage(QWidget *parent, PageKind kind) = 0;
 };
 
 }
 
-#define TARNELL_BROWSER_ENGINE_IID "org.tarnell.Browser.Engine/1"
+#define TARNELL_BROWSER_ENGINE_IID "org.tarnell.Browser.Engine/2"
 Q_DECLARE_INTERFACE(Browser::Engine, TARNELL_BROWSER_ENGINE_IID)

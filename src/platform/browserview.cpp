@@ -6,6 +6,7 @@
 #include <QIODevice>
 #include <QPluginLoader>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QStringDecoder>
 #include <QTextBrowser>
 #include <QTimer>
@@ -111,16 +112,19 @@ bool BrowserView::engineLoaded()
     return module().engine != nullptr;
 }
 
-BrowserView::BrowserView(QWidget *parent) : QWidget(parent)
+BrowserView::BrowserView(QWidget *parent, Browser::PageKind kind) : QWidget(parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     if (Browser::Engine *e = engine()) {
-        m_page.reset(e->createPage(this));
+        m_page.reset(e->createPage(this, kind));
         layout->addWidget(m_page->widget());
         setFocusProxy(m_page->widget());
         m_page->setLoadFinished([this](bool ok) { emit loadFinished(ok); });
         m_page->setUrlChanged([this](const QUrl &url) { emit urlChanged(url); });
+        m_page->setLoadEnded([this](const QUrl &url, bool ok) { emit loadEnded(url, ok); });
+        m_page->setRefused([this](Browser::Refusal what, const QUrl &url) { emit refused(what, url); });
+        m_page->setProgramMessages([this](const QString &text) { emit programMessage(text); });
         return;
     }
     // No engine: pages still show, as rich text without scripts or style sheets.
@@ -149,7 +153,10 @@ void BrowserView::fallbackLoad(const QUrl &url)
     if (!handler) {
         m_fallback->setSource(url);
         const bool ok = !m_fallback->document()->isEmpty();
-        QTimer::singleShot(0, this, [this, ok] { emit loadFinished(ok); });
+        QTimer::singleShot(0, this, [this, ok, url] {
+            emit loadEnded(url, ok);
+            emit loadFinished(ok);
+        });
         return;
     }
     Browser::Reply reply = handler(url);
@@ -165,7 +172,10 @@ void BrowserView::fallbackLoad(const QUrl &url)
     m_fallback->document()->setBaseUrl(url);
     m_fallback->setHtml(ok ? QString(decode(body)) : QString());
     emit urlChanged(url);
-    QTimer::singleShot(0, this, [this, ok] { emit loadFinished(ok); });
+    QTimer::singleShot(0, this, [this, ok, url] {
+        emit loadEnded(url, ok);
+        emit loadFinished(ok);
+    });
 }
 
 void BrowserView::setHtml(const QByteArray &html, const QUrl &baseUrl)
@@ -227,4 +237,44 @@ void BrowserView::setNavigationFilter(Browser::NavigationFilter filter)
 {
     if (m_page)
         m_page->setNavigationFilter(std::move(filter));
+}
+
+void BrowserView::loadAt(const QUrl &url, const QPointF &position)
+{
+    if (m_page) {
+        m_page->loadAt(url, position);
+        return;
+    }
+    fallbackLoad(url);
+    m_fallback->horizontalScrollBar()->setValue(int(position.x()));
+    m_fallback->verticalScrollBar()->setValue(int(position.y()));
+}
+
+QPointF BrowserView::scrollPosition() const
+{
+    if (m_page)
+        return m_page->scrollPosition();
+    return QPointF(m_fallback->horizontalScrollBar()->value(), m_fallback->verticalScrollBar()->value());
+}
+
+void BrowserView::setProgramScript(const QString &source)
+{
+    if (m_page)
+        m_page->setProgramScript(source);
+}
+
+void BrowserView::runProgramScript(const QString &script, std::function<void(const QVariant &)> done)
+{
+    if (m_page) {
+        m_page->runProgramScript(script, std::move(done));
+        return;
+    }
+    if (done)
+        QTimer::singleShot(0, this, [done] { done(QVariant()); });
+}
+
+void BrowserView::abandonRenderer()
+{
+    if (m_page)
+        m_page->abandonRenderer();
 }

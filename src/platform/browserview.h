@@ -12,7 +12,7 @@ class QTextBrowser;
 class BrowserView : public QWidget {
     Q_OBJECT
 public:
-    explicit BrowserView(QWidget *parent = nullptr);
+    explicit BrowserView(QWidget *parent = nullptr, Browser::PageKind kind = Browser::PageKind::Browsing);
     ~BrowserView() override;
 
     void load(const QUrl &url);
@@ -24,6 +24,17 @@ public:
     // Prints the shown page; the printer is deleted once printing is over.
     void print(QPrinter *printer);
     void setNavigationFilter(Browser::NavigationFilter filter);
+
+    // Loads url and keeps the page at the scroll position (CSS pixels; without the engine,
+    // the scroll bars' values).
+    void loadAt(const QUrl &url, const QPointF &position);
+    QPointF scrollPosition() const;
+    // The program's own script in every page, apart from the page's scripts (engine only):
+    // see Browser::Page.
+    void setProgramScript(const QString &source);
+    void runProgramScript(const QString &script, std::function<void(const QVariant &)> done = {});
+    // Ends the renderer of a quiet page that hangs; the next load starts a new one.
+    void abandonRenderer();
 
     // Whether the engine module serves this view (false: the simple fallback).
     bool hasEngine() const { return m_page != nullptr; }
@@ -42,7 +53,13 @@ public:
 
 signals:
     void loadFinished(bool ok);
+    // The load of url ended (ok: shown); also for a load that the next one replaced.
+    void loadEnded(const QUrl &url, bool ok);
     void urlChanged(const QUrl &url);
+    // Text the program's script sent with tarnellSend(text).
+    void programMessage(const QString &text);
+    // A new window or a download the page asked for was refused.
+    void refused(Browser::Refusal what, const QUrl &url);
 
 private:
     void fallbackLoad(const QUrl &url);

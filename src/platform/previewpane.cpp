@@ -21,33 +21,6 @@ namespace {
 
 const QByteArray kScheme = "tarnell-file";
 
-// Serves local files under their own paths, with the preview file (whatever its name
-// ends in) as an HTML page, so relative pictures and style sheets resolve beside it
-// and pages of any size load.
-Browser::Reply serveFile(const QUrl &url)
-{
-    Browser::Reply reply;
-    const QString path = url.path();
-    const QFileInfo info(path);
-    if (!info.isFile()) {
-        reply.status = Browser::Reply::NotFound;
-        return reply;
-    }
-    auto *file = new QFile(path);
-    if (!file->open(QIODevice::ReadOnly)) {
-        delete file;
-        reply.status = Browser::Reply::Denied;
-        return reply;
-    }
-    const QByteArray charset = QUrlQuery(url).queryItemValue("charset").toLatin1();
-    if (path.endsWith(QLatin1String("$.tmp")))
-        reply.mimeType = "text/html; charset=" + (charset.isEmpty() ? QByteArray("UTF-8") : charset);
-    else
-        reply.mimeType = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension).name().toUtf8();
-    reply.device = file;
-    return reply;
-}
-
 }
 
 PreviewPane::PreviewPane(QWidget *parent) : QWidget(parent)
@@ -70,6 +43,33 @@ PreviewPane::PreviewPane(QWidget *parent) : QWidget(parent)
         surface->hide();
     }
 #endif
+}
+
+// Serves local files under their own paths, with the preview file (whatever its name
+// ends in) as an HTML page, so relative pictures and style sheets resolve beside it
+// and pages of any size load.
+Browser::Reply PreviewPane::serveFile(const QUrl &url)
+{
+    Browser::Reply reply;
+    const QString path = url.path();
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        reply.status = Browser::Reply::NotFound;
+        return reply;
+    }
+    auto *file = new QFile(path);
+    if (!file->open(QIODevice::ReadOnly)) {
+        delete file;
+        reply.status = Browser::Reply::Denied;
+        return reply;
+    }
+    const QByteArray charset = QUrlQuery(url).queryItemValue("charset").toLatin1();
+    if (path.endsWith(QLatin1String("$.tmp")))
+        reply.mimeType = "text/html; charset=" + (charset.isEmpty() ? QByteArray("UTF-8") : charset);
+    else
+        reply.mimeType = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension).name().toUtf8();
+    reply.device = file;
+    return reply;
 }
 
 void PreviewPane::registerScheme()

@@ -1,6 +1,8 @@
 #pragma once
 // The preview tab's content. The browser is created on first use only, so start-up
 // does not pay for it (nor load the engine's module).
+#include "platform/browserengine.h"
+
 #include <QWidget>
 
 class BrowserView;
@@ -30,6 +32,8 @@ public:
     // browser view is made anywhere in the program (main() runs it first thing).
     static void registerScheme();
     static QUrl fileUrl(const QString &path, const QByteArray &charset);
+    // A local file by its path (the URL's path), as the preview's scheme serves it.
+    static Browser::Reply serveFile(const QUrl &url);
 
 signals:
     void loadFinished(bool ok);

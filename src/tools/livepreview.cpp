@@ -1,0 +1,431 @@
+#include "livepreview.h"
+
+#include "livesource.h"
+#include "platform/appenv.h"
+#include "platform/browserview.h"
+#include "platform/editarea.h"
+#include "platform/previewpane.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QHash>
+#include <QPointer>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTextBlock>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// The copy each live preview shows now, served to its page from memory.
+struct Copy {
+    QByteArray bytes;
+    QByteArray mimeType;
+};
+QHash<int, Copy> &copies()
+{
+    static QHash<int, Copy> c;
+    return c;
+}
+
+// A served copy by its address; anything the page refers to (pictures, style sheets, other
+// pages) from the disk, as the preview tab serves it.
+Browser::Reply serveLive(const QUrl &url)
+{
+    int viewer = 0;
+    if (LiveSource::isPageRequest(url, &viewer)) {
+        Browser::Reply reply;
+        const auto it = copies().constFind(viewer);
+        if (it == copies().cend()) {
+            reply.status = Browser::Reply::NotFound;
+            return reply;
+        }
+        reply.mimeType = it->mimeType;
+        reply.data = it->bytes;
+        return reply;
+    }
+    return PreviewPane::serveFile(url);
+}
+
+// The program's script in each served copy: finds the element for a source line, brings it
+// into view, and reports Ctrl+clicks with the line of the element clicked.
+const char kFollowScript[] = R"(
+(function () {
+    const attr = 'data-tarnell-line';
+    let marked = null;
+    const lineOf = function (el) { return parseInt(el.getAttribute(attr), 10); };
+    // The last element that starts on the line or before it and takes room on the page.
+    const elementFor = function (line) {
+        if (!marked)
+            marked = document.body ? document.body.querySelectorAll('[' + attr + ']') : [];
+        let lo = 0, hi = marked.length - 1, found = -1;
+        while (lo <= hi) {
+            const mid = (lo + hi) >> 1;
+            if (lineOf(marked[mid]) <= line) {
+                found = mid;
+                lo = mid + 1;
+            } else {
+                hi = mid - 1;
+            }
+        }
+        for (let i = found, tries = 0; i >= 0 && tries < 1000; --i, ++tries)
+            if (marked[i].getClientRects().length > 0)
+                return marked[i];
+        return document.body;
+    };
+    // toTop: the line is the editor's first visible one, and its element goes to the top;
+    // otherwise the caret's element is brought into view unless some of it is there already.
+    window.tarnellFollow = function (line, toTop) {
+        const el = elementFor(line);
+        if (!el)
+            return false;
+        const r = el.getBoundingClientRect();
+        const h = window.innerHeight;
+        if (r.top < 0 && r.bottom > h)
+            return false;  // it fills the view
+        if (toTop) {
+            if (Math.abs(r.top) < 1)
+                return false;
+            window.scrollBy(0, r.top);
+            return true;
+        }
+        // Whole in the view, or a tall element of which a good part shows.
+        if ((r.top >= 0 && r.bottom <= h) || (r.height > h / 2 && r.top < h - h / 4 && r.bottom > h / 4))
+            return false;
+        window.scrollBy(0, r.top - h / 3);
+        return true;
+    };
+    document.addEventListener('click', function (e) {
+        if (!e.ctrlKey || e.button !== 0)
+            return;
+        e.preventDefault();
+        e.stopPropagation();
+        let node = e.target;
+        if (node && !(node instanceof Element))
+            node = node.parentElement;
+        const el = node ? node.closest('[' + attr + ']') : null;
+        if (el)
+            tarnellSend('line:' + lineOf(el));
+    }, true);
+})();
+)";
+
+int nextViewer()
+{
+    static int n = 0;
+    return ++n;
+}
+
+}  // namespace
+
+void LivePreview::registerScheme()
+{
+    static const bool done = BrowserView::addScheme(LiveSource::kScheme, serveLive);
+    (void)done;
+}
+
+LivePreview::LivePreview(EditArea *edit, QSplitter *splitter, std::function<Document()> document, QObject *parent)
+    : QObject(parent), m_edit(edit), m_splitter(splitter), m_document(std::move(document)), m_viewer(nextViewer()),
+      m_delay(LiveSource::kShortestDelay)
+{
+    m_pause.setSingleShot(true);
+    connect(&m_pause, &QTimer::timeout, this, &LivePreview::startUpdate);
+    m_followTimer.setSingleShot(true);
+    m_followTimer.setInterval(120);
+    connect(&m_followTimer, &QTimer::timeout, this, &LivePreview::follow);
+    m_hangTimer.setSingleShot(true);
+    connect(&m_hangTimer, &QTimer::timeout, this, &LivePreview::loadWhenReady);
+
+    // Per key only a timer is restarted: the text is read once the typing pauses.
+    connect(m_edit, &EditArea::textEdited, this, &LivePreview::textChanged);
+    connect(m_edit, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        if (m_shown) {
+            m_caretMoved = true;
+            m_caretSinceLoad = true;
+            m_followTimer.start();
+        }
+    });
+    connect(m_edit->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (m_shown) {
+            m_scrolled = true;
+            m_followTimer.start();
+        }
+    });
+    connect(m_splitter, &QSplitter::splitterMoved, this, &LivePreview::saveSizes);
+    if (QWidget *window = m_splitter->window())
+        window->installEventFilter(this);
+}
+
+LivePreview::~LivePreview()
+{
+    copies().remove(m_viewer);
+}
+
+void LivePreview::ensureView()
+{
+    if (m_view)
+        return;
+    registerScheme();
+    m_view = new BrowserView(nullptr, Browser::PageKind::Quiet);
+    m_view->setObjectName("LivePreview");
+    // The page never takes the keyboard by itself; a click still gives it the focus.
+    m_view->setFocusPolicy(Qt::ClickFocus);
+    m_view->setProgramScript(QString::fromUtf8(kFollowScript));
+    m_view->setNavigationFilter([this](const QUrl &url, Browser::Navigation how, bool mainFrame) {
+        return acceptNavigation(url, int(how), mainFrame);
+    });
+    connect(m_view, &BrowserView::loadEnded, this, &LivePreview::loadEnded);
+    connect(m_view, &BrowserView::programMessage, this, [this](const QString &text) {
+        if (text.startsWith(QLatin1String("line:")))
+            sourceLineClicked(text.mid(5).toInt());
+    });
+    connect(m_view, &BrowserView::refused, this, [this](Browser::Refusal what, const QUrl &url) {
+        emit statusMessage(what == Browser::Refusal::Download
+                               ? QStringLiteral("ライブプレビューではダウンロードしません（%1）。").arg(url.toDisplayString())
+                               : QStringLiteral("ライブプレビューでは新しいウィンドウを開きません（%1）。").arg(url.toDisplayString()));
+    });
+    m_splitter->addWidget(m_view);
+    m_splitter->setCollapsible(m_splitter->indexOf(m_view), false);
+    fitOrientation();
+}
+
+bool LivePreview::acceptNavigation(const QUrl &url, int how, bool mainFrame)
+{
+    const auto kind = Browser::Navigation(how);
+    if (mainFrame && kind == Browser::Navigation::Program && url == m_loadingUrl)
+        return true;
+    // A link within the page itself only scrolls it.
+    if (mainFrame && kind == Browser::Navigation::Link && !m_shownUrl.isEmpty() &&
+        url.adjusted(QUrl::RemoveFragment) == m_shownUrl.adjusted(QUrl::RemoveFragment) && url.hasFragment())
+        return true;
+    const bool byUser = kind == Browser::Navigation::Link || kind == Browser::Navigation::Form;
+    // Frames of the page load what the page asks for; a click inside them goes nowhere either.
+    if (!mainFrame && !byUser)
+        return true;
+    if (byUser)
+        emit statusMessage(QStringLiteral("ライブプレビューではリンク先を開きません（%1）。").arg(url.toDisplayString()));
+    else
+        emit statusMessage(QStringLiteral("ライブプレビューでは、ページによる移動や再読み込みは行いません。"));
+    return false;
+}
+
+void LivePreview::setShown(bool shown)
+{
+    if (shown == m_shown)
+        return;
+    m_shown = shown;
+    if (!shown) {
+        m_pause.stop();
+        m_followTimer.stop();
+        if (m_view)
+            m_view->hide();
+        return;
+    }
+    ensureView();
+    m_view->show();
+    restoreSizes();
+    m_dirty = true;
+    startUpdate();
+}
+
+void LivePreview::textChanged()
+{
+    m_dirty = true;
+    if (m_shown)
+        m_pause.start(m_delay);
+}
+
+void LivePreview::updateNow()
+{
+    m_pause.stop();
+    m_dirty = true;
+    startUpdate();
+}
+
+void LivePreview::startUpdate()
+{
+    if (!m_shown || !m_view || !m_dirty)
+        return;
+    if (m_preparing)
+        return;  // the copy being prepared is followed by another (m_dirty stays set)
+    m_dirty = false;
+    m_preparing = true;
+    m_prepared = false;
+    m_clock.start();
+
+    // Does the page shown now still answer? One stuck in a script is replaced, not waited for.
+    m_answered = !m_pageExists;
+    if (!m_answered) {
+        const quint64 probe = ++m_probe;
+        // A page at rest answers at once. One still being laid out may be busy for a while in
+        // one piece (seconds on a page of megabytes): it gets ten times as long, and at least
+        // three times what the last render took.
+        const qint64 patience = m_loading ? std::max<qint64>(10 * qint64(m_hangTimeout), 3 * m_lastRender) : m_hangTimeout;
+        m_hangTimer.start(int(std::min<qint64>(patience, 600000)));
+        m_view->runProgramScript(QStringLiteral("1"), [this, guard = QPointer<LivePreview>(this), probe](const QVariant &) {
+            if (!guard || probe != m_probe)
+                return;
+            m_answered = true;
+            m_hangTimer.stop();
+            loadWhenReady();
+        });
+    }
+
+    // The text is read here, once per pause; marking the lines and encoding run on a worker.
+    const QString text = m_edit->text();
+    const Document doc = m_document();
+    const quint64 serial = ++m_serial;
+    QThreadPool::globalInstance()->start([text, doc, serial, guard = QPointer<LivePreview>(this)] {
+        const LiveSource::Served served = LiveSource::serve(text, doc.format);
+        QMetaObject::invokeMethod(
+            qApp, [guard, served, path = doc.path, serial] {
+                if (guard)
+                    guard->prepared(served.bytes, served.mimeType, path, serial);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void LivePreview::prepared(const QByteArray &bytes, const QByteArray &mimeType, const QString &path, quint64 serial)
+{
+    if (serial != m_serial)
+        return;
+    m_readyBytes = bytes;
+    m_readyType = mimeType;
+    m_readyPath = path;
+    m_prepared = true;
+    loadWhenReady();
+}
+
+void LivePreview::loadWhenReady()
+{
+    if (!m_prepared || !m_view)
+        return;
+    if (!m_answered && m_hangTimer.isActive())
+        return;  // still waiting for the page's answer
+    if (m_loading && m_answered)
+        return;  // the page renders the previous copy: one render at a time
+    if (!m_answered || m_loading) {
+        // No answer in time: the page hangs. Its renderer goes, the copy is loaded into a new one.
+        m_view->abandonRenderer();
+    }
+    m_prepared = false;
+    m_preparing = false;
+    m_loading = true;
+    m_loadClock = m_clock;
+    // The same document stays where the reader was; another one starts at its top.
+    const QPointF at = m_readyPath == m_servedPath ? m_view->scrollPosition() : QPointF();
+    m_servedPath = m_readyPath;
+    copies().insert(m_viewer, Copy{std::exchange(m_readyBytes, {}), std::exchange(m_readyType, {})});
+    m_loadingSerial = m_serial;
+    m_loadingUrl = LiveSource::pageUrl(m_servedPath, m_viewer, m_loadingSerial);
+    m_pageExists = true;
+    m_view->loadAt(m_loadingUrl, at);
+}
+
+void LivePreview::loadEnded(const QUrl &url, bool ok)
+{
+    // Only the end of the load started last counts (not one it replaced).
+    quint64 serial = 0;
+    if (!m_loading || !LiveSource::isPageRequest(url, nullptr, &serial) || serial != m_loadingSerial)
+        return;
+    m_loading = false;
+    m_shownUrl = m_loadingUrl;
+    const qint64 took = m_loadClock.elapsed();
+    if (ok)
+        m_lastRender = took;
+    m_delay = LiveSource::nextDelay(m_delay, took);
+    emit updated(ok, took);
+    // What was typed may have grown beyond the view: the caret's element is brought back in.
+    if (ok && std::exchange(m_caretSinceLoad, false)) {
+        m_caretMoved = true;
+        follow();
+    }
+    if (m_prepared)
+        loadWhenReady();
+    else if (m_dirty && !m_pause.isActive())
+        startUpdate();
+}
+
+void LivePreview::follow()
+{
+    const bool caret = std::exchange(m_caretMoved, false);
+    const bool scrolled = std::exchange(m_scrolled, false);
+    if (!m_shown || !m_view || m_shownUrl.isEmpty() || m_loading || !m_view->isVisible())
+        return;
+    int line;
+    bool toTop = false;
+    if (caret) {
+        line = m_edit->textCursor().blockNumber() + 1;
+    } else if (scrolled) {
+        line = m_edit->firstVisible().blockNumber() + 1;
+        toTop = true;
+    } else {
+        return;
+    }
+    m_view->runProgramScript(QStringLiteral("tarnellFollow(%1, %2)").arg(line).arg(toTop ? "true" : "false"));
+}
+
+void LivePreview::sourceLineClicked(int line)
+{
+    const QTextBlock block = m_edit->document()->findBlockByNumber(line - 1);
+    if (!block.isValid())
+        return;
+    // The caret goes to the line's first character that is not blank.
+    const QString text = block.text();
+    int column = 0;
+    while (column < text.size() && text[column].isSpace())
+        ++column;
+    m_edit->setSelStart(block.position() + column);
+    m_edit->ensureCursorVisible();
+    m_edit->setFocus();
+}
+
+bool LivePreview::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize && m_view)
+        fitOrientation();
+    return QObject::eventFilter(watched, event);
+}
+
+void LivePreview::fitOrientation()
+{
+    // Beside the editor in a window wider than tall, below it otherwise.
+    const QWidget *window = m_splitter->window();
+    const Qt::Orientation o = window->width() > window->height() ? Qt::Horizontal : Qt::Vertical;
+    if (m_splitter->orientation() == o)
+        return;
+    m_splitter->setOrientation(o);
+    restoreSizes();
+}
+
+void LivePreview::restoreSizes()
+{
+    if (!m_view || !m_shown)
+        return;
+    // The editor's share of the splitter, in thousandths.
+    bool ok = false;
+    int share = AppEnv::setting("view", "livePreviewShare", "500").toInt(&ok);
+    if (!ok || share < 50 || share > 950)
+        share = 500;
+    int total = m_splitter->orientation() == Qt::Horizontal ? m_splitter->width() : m_splitter->height();
+    if (total <= 0)
+        total = 1000;
+    m_restoringSizes = true;
+    m_splitter->setSizes({share * total / 1000, total - share * total / 1000});
+    m_restoringSizes = false;
+}
+
+void LivePreview::saveSizes()
+{
+    if (m_restoringSizes || !m_view || !m_view->isVisible())
+        return;
+    const QList<int> sizes = m_splitter->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    if (sizes.size() < 2 || total <= 0)
+        return;
+    AppEnv::setSetting("view", "livePreviewShare", QString::number(qint64(sizes[0]) * 1000 / total));
+}

@@ -1,0 +1,48 @@
+#pragma once
+// What the live preview serves and when: the page as the editor holds it, with the source
+// line of every element marked in the served copy only, in the document's encoding; and how
+// long to wait after the last key before serving it again.
+#include "document/textfile.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+#include <QUrl>
+
+namespace LiveSource {
+
+// The attribute that carries an element's 1-based source line in the served copy.
+inline constexpr QLatin1StringView kLineAttribute{"data-tarnell-line"};
+
+// The page with ` data-tarnell-line="N"` added right after the name of every start tag, N being
+// the line the tag starts on ("\n" ends a line). Comments, doctypes, end tags and the content of
+// raw-text elements (script, style, textarea, title …) are copied as they are; so is
+// everything else, character for character.
+QString annotateLines(QStringView html);
+
+// The served copy: the annotated page in the document's encoding (UTF-8 when browsers do not
+// read that encoding), with the MIME type that names it. Characters the encoding cannot hold
+// become character references.
+struct Served {
+    QByteArray bytes;
+    QByteArray mimeType;
+};
+Served serve(const QString &text, const TextFormat &format);
+
+// The pause after the last key before an update: 300 ms, or as long as the last render took when
+// that was longer (at most 3 s); after faster renders it comes back down by halves.
+inline constexpr int kShortestDelay = 300;
+inline constexpr int kLongestDelay = 3000;
+int nextDelay(int previousDelay, qint64 renderMs);
+
+// The URL scheme the live preview serves through.
+inline constexpr char kScheme[] = "tarnell-live";
+
+// The address a served copy is shown at: under the document's own path, so that relative
+// addresses resolve beside it. viewer tells the live previews of one process apart, serial the
+// copies of one preview.
+QUrl pageUrl(const QString &documentPath, int viewer, quint64 serial);
+// Whether a request is for a served copy (and whose); false for everything the page refers to.
+bool isPageRequest(const QUrl &url, int *viewer = nullptr, quint64 *serial = nullptr);
+
+}  // namespace LiveSource

@@ -1,0 +1,353 @@
+// The live preview beside the editor, with the real browser engine: the View menu switch and
+// its memory, updates after the pause read back from the page, the scroll position kept and
+// the editor followed, Ctrl+click back to the source, what the page may not do, and that
+// nothing is written beside the document.
+#include "app/mainwindow.h"
+#include "platform/browserview.h"
+#include "platform/editarea.h"
+#include "platform/previewpane.h"
+#include "platform/prompts.h"
+#include "tools/livepreview.h"
+#include "testutil.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+// Lets the test move the splitter as a drag of its handle does.
+struct DraggedSplitter : QSplitter {
+    using QSplitter::moveSplitter;
+};
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+}
+
+class TestLivePreview : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestFolders> folders;
+    QString site;
+
+    std::unique_ptr<MainWindow> start(const QString &commandLine = QString())
+    {
+        auto w = std::make_unique<MainWindow>();
+        w->startUp(commandLine);
+        w->resize(1000, 700);
+        w->show();
+        return w;
+    }
+
+    QString writePage(const QString &name, const QByteArray &bytes)
+    {
+        QFile f(site + "/" + name);
+        if (!f.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(f.fileName()));
+        f.write(bytes);
+        return f.fileName();
+    }
+
+    // Turns the preview on and waits for its first page; false when the engine cannot run here.
+    bool turnOn(MainWindow *w)
+    {
+        QSignalSpy updated(w->livePreview(), &LivePreview::updated);
+        if (!w->action("viewLivePreview")->isChecked())
+            w->action("viewLivePreview")->trigger();
+        if (!w->livePreview()->view() || !w->livePreview()->view()->hasEngine())
+            return false;
+        waitForUpdate(w, updated);
+        return true;
+    }
+
+    static void waitForUpdate(MainWindow *w, QSignalSpy &updated)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(!updated.isEmpty() && !w->livePreview()->isBusy(), 30000);
+        QVERIFY(updated.last().first().toBool());
+    }
+
+    static QVariant eval(BrowserView *view, const QString &script)
+    {
+        QVariant result;
+        bool done = false;
+        view->runJavaScript(script, [&](const QVariant &v) {
+            result = v;
+            done = true;
+        });
+        if (!QTest::qWaitFor([&] { return done; }, 20000))
+            qWarning("no answer from the page");
+        return result;
+    }
+
+private slots:
+    void init()
+    {
+        folders = std::make_unique<TestFolders>();
+        site = folders->path("サイト");
+        QDir().mkpath(site);
+        QFile f(folders->program + "/tmp.htm");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<html>\r\n<body>\r\n</body>\r\n</html>\r\n");
+    }
+    void cleanup()
+    {
+        Prompts::setAnswerer({});
+        folders.reset();
+    }
+
+    void switchShowsAndHidesAndIsRemembered()
+    {
+        {
+            auto w = start();
+            QAction *a = w->action("viewLivePreview");
+            QVERIFY(a);
+            QVERIFY(w->menu("mmView")->actions().contains(a));
+            QCOMPARE(a->text(), QString("ライブプレビュー(&P)"));
+            QVERIFY(a->isCheckable());
+            QVERIFY(!a->isChecked());
+            // Off by default: no browser is made for it.
+            QVERIFY(!w->findChild<BrowserView *>("LivePreview"));
+
+            a->trigger();
+            auto *view = w->findChild<BrowserView *>("LivePreview");
+            QVERIFY(view);
+            if (!view->hasEngine())
+                QSKIP("the browser engine does not run here; the live preview needs it");
+            QVERIFY(view->isVisible());
+            // In the editing tab, right of the editor in a window wider than tall.
+            auto *split = w->findChild<QSplitter *>("LivePreviewSplitter");
+            QCOMPARE(w->viewTabs()->widget(0), split);
+            QCOMPARE(split->widget(0), static_cast<QWidget *>(w->edit()));
+            QCOMPARE(split->widget(1), static_cast<QWidget *>(view));
+            QCOMPARE(split->orientation(), Qt::Horizontal);
+            // (The palette keeps the window at least about 1000 pixels wide.)
+            w->resize(600, 1600);
+            QTRY_COMPARE(split->orientation(), Qt::Vertical);
+            w->resize(1000, 700);
+            QTRY_COMPARE(split->orientation(), Qt::Horizontal);
+
+            // The user moves the splitter: the editor keeps that share.
+            static_cast<DraggedSplitter *>(split)->moveSplitter(split->width() / 4, 1);
+            const double share = double(split->sizes()[0]) / (split->sizes()[0] + split->sizes()[1]);
+            QVERIFY2(share < 0.35, qPrintable(QString::number(share)));
+
+            a->trigger();
+            QVERIFY(!view->isVisible());
+            QVERIFY(w->edit()->isVisible());
+            a->trigger();
+            QVERIFY(view->isVisible());
+            Prompts::setAnswerer([](const QString &, const QString &) { return QString::number(QMessageBox::No); });
+            QVERIFY(w->shutDown());
+        }
+        // After a restart the preview is on again, with the splitter where it was.
+        auto w = start();
+        QVERIFY(w->action("viewLivePreview")->isChecked());
+        auto *view = w->findChild<BrowserView *>("LivePreview");
+        QVERIFY(view);
+        QVERIFY(view->isVisible());
+        auto *split = w->findChild<QSplitter *>("LivePreviewSplitter");
+        QTRY_VERIFY(split->sizes()[0] > 0);
+        const double share = double(split->sizes()[0]) / (split->sizes()[0] + split->sizes()[1]);
+        QVERIFY2(share < 0.35, qPrintable(QString::number(share)));
+        w->action("viewLivePreview")->trigger();
+        QVERIFY(!view->isVisible());
+    }
+
+    void typingUpdatesThePageAfterThePause()
+    {
+        QImage pic(7, 5, QImage::Format_RGB32);
+        pic.fill(Qt::blue);
+        QVERIFY(pic.save(site + "/pic.png"));
+        // A Shift_JIS page: "<title>題名</title>" and "<p id=t>本文</p>".
+        const QString page = writePage("index.htm", "<html>\n<head><title>\x91\xe8\x96\xbc</title></head>\n<body>\n"
+                                                    "<p id=t>\x96\x7b\x95\xb6</p>\n<img src=\"pic.png\">\n</body>\n</html>\n");
+        const QStringList before = entries(site);
+        auto w = start(page);
+        QCOMPARE(w->documentFormat().encoding, QByteArray("Shift_JIS"));
+        if (!turnOn(w.get()))
+            QSKIP("the browser engine does not run here; the live preview needs it");
+        BrowserView *view = w->livePreview()->view();
+        QCOMPARE(eval(view, "document.title + '|' + document.getElementById('t').textContent + '|' + "
+                            "document.characterSet + '|' + document.images[0].naturalWidth")
+                     .toString(),
+                 QString("題名|本文|Shift_JIS|7"));
+        // Served under the document's own folder.
+        QCOMPARE(view->url().path(), page);
+        QCOMPARE(view->url().scheme(), QString("tarnell-live"));
+
+        // Keys typed: the page stays as it is until the typing pauses.
+        QSignalSpy updated(w->livePreview(), &LivePreview::updated);
+        w->edit()->setFocus();
+        const int at = int(w->edit()->text().indexOf("</p>"));
+        w->edit()->setSelStart(at);
+        QTest::keyClicks(w->edit(), "abc");
+        QTest::keyClick(w->edit(), Qt::Key_Home);
+        QTest::keyClicks(w->edit(), "X");
+        QVERIFY(updated.isEmpty());
+        QVERIFY(w->livePreview()->delay() >= 300);
+        waitForUpdate(w.get(), updated);
+        QCOMPARE(updated.size(), 1);  // one update for the whole burst
+        QCOMPARE(eval(view, "document.getElementById('t').textContent").toString(), QString("本文abc"));
+        QVERIFY(eval(view, "document.body.textContent").toString().contains("X"));
+        // The keyboard stayed with the editor throughout.
+        QVERIFY(w->edit()->hasFocus());
+
+        // A new title from the editor.
+        updated.clear();
+        const int title = int(w->edit()->text().indexOf("題名"));
+        w->edit()->select(title, 2);
+        w->edit()->insert("新しい題");
+        waitForUpdate(w.get(), updated);
+        QCOMPARE(eval(view, "document.title").toString(), QString("新しい題"));
+
+        // The lines are marked in the page only; the text in the editor has no marks.
+        QCOMPARE(eval(view, "document.getElementById('t').getAttribute('data-tarnell-line')").toString(), QString("4"));
+        QVERIFY(!w->edit()->text().contains("data-tarnell-line"));
+        // Nothing was written beside the document: no preview file, no copy.
+        QCOMPARE(entries(site), before);
+        QVERIFY(!QFile::exists(page + "$.tmp"));
+    }
+
+    void scrollIsKeptAndTheEditorFollowed()
+    {
+        QByteArray html = "<html><body>\n";
+        for (int i = 1; i <= 300; ++i)
+            html += "<p id=p" + QByteArray::number(i) + ">paragraph " + QByteArray::number(i) + "</p>\n";
+        html += "</body></html>\n";
+        // Line n + 1 holds paragraph n.
+        const QString page = writePage("long.htm", html);
+        auto w = start(page);
+        if (!turnOn(w.get()))
+            QSKIP("the browser engine does not run here; the live preview needs it");
+        BrowserView *view = w->livePreview()->view();
+
+        // The reader scrolls the page to paragraph 150 and puts the caret on its line.
+        eval(view, "window.scrollTo(0, document.getElementById('p150').offsetTop); 1");
+        const int y = eval(view, "window.scrollY").toInt();
+        QVERIFY(y > 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(int(view->scrollPosition().y()), y, 10000);
+        QSignalSpy updated(w->livePreview(), &LivePreview::updated);
+        const QTextBlock line = w->edit()->document()->findBlockByNumber(150);
+        w->edit()->setSelStart(line.position() + int(line.text().indexOf("</p>")));
+        w->edit()->insert(" edited");
+        waitForUpdate(w.get(), updated);
+        QCOMPARE(eval(view, "document.getElementById('p150').textContent").toString(), QString("paragraph 150 edited"));
+        QCOMPARE(eval(view, "window.scrollY").toInt(), y);
+
+        // The caret moves to the top: the page follows.
+        w->edit()->setSelStart(w->edit()->document()->findBlockByNumber(5).position());
+        QTRY_VERIFY_WITH_TIMEOUT(eval(view, "window.scrollY").toInt() < 300, 10000);
+        // The editor is scrolled down to paragraph 250: it comes to the top of the page.
+        w->edit()->verticalScrollBar()->setValue(250);
+        const int top = eval(view, "document.getElementById('p250').offsetTop").toInt();
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(eval(view, "window.scrollY").toInt() - top) <= 2, 10000);
+
+        // Ctrl+click on paragraph 260 puts the caret on its line, and goes nowhere.
+        const QUrl url = view->url();
+        eval(view, "document.getElementById('p260').dispatchEvent(new MouseEvent('click', "
+                   "{bubbles: true, cancelable: true, ctrlKey: true})); 1");
+        QTRY_COMPARE_WITH_TIMEOUT(w->edit()->textCursor().blockNumber(), 260, 10000);
+        QCOMPARE(w->edit()->textCursor().positionInBlock(), 0);
+        QCOMPARE(view->url(), url);
+    }
+
+    void pageMayNotGoAnywhere()
+    {
+        writePage("other.htm", "<title>other</title>");
+        const QString page = writePage("links.htm", "<html><head><title>links</title></head><body>\n"
+                                                    "<a id=out href=\"other.htm\">out</a>\n"
+                                                    "<a id=blank href=\"other.htm\" target=\"_blank\">blank</a>\n"
+                                                    "<a id=down href=\"other.htm\" download>down</a>\n"
+                                                    "<a id=in href=\"#end\">in</a>\n"
+                                                    "<p style=\"height: 3000px\">tall</p><p id=end>end</p>\n"
+                                                    "</body></html>\n");
+        auto w = start(page);
+        if (!turnOn(w.get()))
+            QSKIP("the browser engine does not run here; the live preview needs it");
+        BrowserView *view = w->livePreview()->view();
+        const QUrl url = view->url();
+        const int windows = int(QApplication::topLevelWidgets().size());
+
+        eval(view, "document.getElementById('out').click(); 1");
+        QTRY_VERIFY_WITH_TIMEOUT(w->statusBar()->currentMessage().contains("リンク先を開きません"), 10000);
+        QVERIFY(w->statusBar()->currentMessage().contains("other.htm"));
+        eval(view, "document.getElementById('blank').click(); window.open('other.htm'); 1");
+        QTRY_VERIFY_WITH_TIMEOUT(w->statusBar()->currentMessage().contains("新しいウィンドウを開きません"), 10000);
+        eval(view, "document.getElementById('down').click(); 1");
+        QTRY_VERIFY_WITH_TIMEOUT(w->statusBar()->currentMessage().contains("ダウンロードしません"), 10000);
+        eval(view, "location.reload(); 1");
+        QTRY_VERIFY_WITH_TIMEOUT(w->statusBar()->currentMessage().contains("再読み込みは行いません"), 10000);
+        QTest::qWait(300);
+        QCOMPARE(view->url(), url);
+        QCOMPARE(eval(view, "document.title").toString(), QString("links"));
+        QCOMPARE(int(QApplication::topLevelWidgets().size()), windows);
+        // A link within the page still scrolls it.
+        eval(view, "document.getElementById('in').click(); 1");
+        QTRY_VERIFY_WITH_TIMEOUT(eval(view, "window.scrollY").toInt() > 1000, 10000);
+        QCOMPARE(entries(site), QStringList({"links.htm", "other.htm"}));
+    }
+
+    void badPagesLeaveTheEditorAlone()
+    {
+        auto w = start();
+        w->livePreview()->setHangTimeout(500);
+        if (!turnOn(w.get()))
+            QSKIP("the browser engine does not run here; the live preview needs it");
+        BrowserView *view = w->livePreview()->view();
+        const int windows = int(QApplication::topLevelWidgets().size());
+        QSignalSpy updated(w->livePreview(), &LivePreview::updated);
+
+        // Dialogs in a loop: nothing shows, the page runs on.
+        w->edit()->setText("<title>a</title><script>for (let i = 0; i < 500; ++i) { alert(i); confirm(i); prompt(i); }"
+                           "document.title = 'dialogs done';</script>");
+        waitForUpdate(w.get(), updated);
+        QCOMPARE(eval(view, "document.title").toString(), QString("dialogs done"));
+        QCOMPARE(int(QApplication::topLevelWidgets().size()), windows);
+
+        // A page that reloads itself stays the one served.
+        updated.clear();
+        w->edit()->setText("<title>again</title><script>setTimeout(function () { location.reload(); }, 10);</script>"
+                           "<meta http-equiv=refresh content=\"0; url=elsewhere.htm\">");
+        waitForUpdate(w.get(), updated);
+        QTest::qWait(300);
+        QCOMPARE(eval(view, "document.title").toString(), QString("again"));
+
+        // A script that never returns: the editor goes on, and the next text replaces the page.
+        updated.clear();
+        w->edit()->setText("<title>stuck</title><script>while (true) {}</script>");
+        w->livePreview()->updateNow();
+        QTest::qWait(500);
+        QElapsedTimer keys;
+        keys.start();
+        w->edit()->setText("<title>fine</title><p>fine</p>");
+        QTest::keyClicks(w->edit(), "abc");
+        QVERIFY(keys.elapsed() < 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(!updated.isEmpty() && updated.last().first().toBool() &&
+                                     eval(view, "document.title").toString() == "fine",
+                                 30000);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    PreviewPane::registerScheme();
+    LivePreview::registerScheme();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    TestLivePreview t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "test_livepreview.moc"
