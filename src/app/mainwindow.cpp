@@ -768,7 +768,7 @@ void MainWindow::refreshUndoCommands()
 void MainWindow::updateSelectionCommands()
 {
     const bool any = m_edit->selLength() > 0;
-    for (const char *n : {"Cut", "Copy", "Cutadd", "Copyadd"})
+    for (const char *n : {"Cut", "Copy", "Cutadd", "Copyadd", "ToCharRef", "FromCharRef"})
         m_actions.value(n)->setEnabled(any);
     m_menus.value("chan")->setEnabled(any);
 }
