@@ -20,6 +20,9 @@ constexpr int kStateLines = 200;
 constexpr int kTagLines = 50;
 // Characters per backward slice of the open-element search.
 constexpr int kSlice = 16'384;
+// In a line longer than the colouring reads (a page on one line), what is typed is read
+// from this many characters before the caret only.
+constexpr int kLongLineTail = 4'000;
 
 bool insideTag(int state)
 {
@@ -86,6 +89,10 @@ Completion::Context TagCompleter::contextAt(int pos) const
     QTextBlock block = m_edit->document()->findBlock(pos);
     if (!block.isValid())
         return {};
+    if (pos - block.position() > LiveHighlighter::MaxLineLength) {
+        const int from = pos - kLongLineTail;
+        return Completion::contextAt(m_edit->textRange(from, pos - from), Syntax::InitialState, from);
+    }
     int state = entryState(block);
     // A tag spread over lines is read from the line of its "<".
     for (int i = 0; i < kTagLines && insideTag(state) && block.previous().isValid(); ++i) {
@@ -160,8 +167,10 @@ void TagCompleter::closeElement()
     if (before.kind != Completion::Kind::Element) {
         // In <script> or <style> code the open element is that block itself.
         QTextBlock block = m_edit->document()->findBlock(caret - 2);
-        const int state = Syntax::tokenizeLine(
-            blockRangeText(m_edit, block, caret - 2), entryState(block), nullptr);
+        const int from = qMax(block.position(), caret - 2 - LiveHighlighter::MaxLineLength);
+        const int state = Syntax::tokenizeLine(m_edit->textRange(from, caret - 2 - from),
+                                               from == block.position() ? entryState(block) : Syntax::InitialState,
+                                               nullptr);
         const Syntax::Place p = Syntax::placeOf(state);
         if (p != Syntax::Place::Script && p != Syntax::Place::Style)
             return;

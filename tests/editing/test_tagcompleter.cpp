@@ -240,6 +240,25 @@ private slots:
         qInfo("1 MB page: list after \"<\" %lld ms (worst of 5), \"</\" %lld ms, \"</\" over the page %lld ms", worst,
               closing, far);
         QVERIFY(worst < 300);
+
+        // A page on one line (200 000 characters): what is typed is read near the caret only.
+        QString line = page.left(page.lastIndexOf('\n', 200'000));
+        line.replace('\n', ' ');
+        edit->setLineWrapMode(QPlainTextEdit::NoWrap);  // as the program starts
+        setText(line);
+        // The editor itself lays out the long line at each key: the list must add little.
+        clock.start();
+        type("x");
+        const qint64 plainKey = clock.elapsed();
+        clock.start();
+        type("<");
+        const qint64 oneLine = clock.elapsed();
+        QVERIFY(completer->isShowing());
+        key(Qt::Key_Escape);
+        type("a ");
+        QVERIFY(shown().contains("href"));
+        qInfo("200 000 characters on one line: a plain key %lld ms, list after \"<\" %lld ms", plainKey, oneLine);
+        QVERIFY(oneLine < plainKey * 2 + 300);
     }
 };
 
