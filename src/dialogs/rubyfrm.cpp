@@ -68,7 +68,7 @@ private:
 RubyFrm::RubyFrm(EditArea *edit, QWidget *parent)
     : InsertingDialog(edit, parent, QStringLiteral("frmRuby"), QStringLiteral("ルビ"))
 {
-    m_base = named(new QLineEdit(edit ? edit->selText().trimmed() : QString(), this), "txtBase");
+    m_base = named(new QLineEdit(edit ? edit->selText() : QString(), this), "txtBase");
     m_reading = named(new QLineEdit(this), "txtReading");
     m_reading->setPlaceholderText(QStringLiteral("ふりがな"));
     auto *whole = named(new QRadioButton(QStringLiteral("まとめて"), this), "optWhole");
