@@ -12,10 +12,12 @@
 #include "document/encoding.h"
 #include "document/recovery.h"
 #include "dialogs/tablewizard.h"
+#include "editing/charrefs.h"
 #include "editing/clipboardcmds.h"
 #include "editing/conversions.h"
 #include "editing/editview.h"
 #include "editing/palette.h"
+#include "editing/tagcompleter.h"
 #include "editing/tagmenu.h"
 #include "editing/tagnav.h"
 #include "platform/appenv.h"
@@ -149,6 +151,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     f.setStyleStrategy(QFont::PreferNoShaping);
     m_edit->setFont(f);
     m_view = new EditView(m_edit);
+    m_completer = new TagCompleter(m_edit);
 
     buildMenus();
     if (m_actions.value("viewLivePreview")->isChecked())
@@ -280,6 +283,8 @@ void MainWindow::buildMenus()
     addAction(chan, "chanHiragana", QStringLiteral("カタカナ→ひらがな(&H)"), {}, convert(Conversion::hiragana));
     addAction(chan, "chanNotag", QStringLiteral("タグを消す(&T)"), {}, convert(Conversion::removeTags));
     addAction(chan, "chanBr", QStringLiteral("改行→<BR>(&B)"), {}, convert(Conversion::markLineBreaks));
+    addAction(edit, "ToCharRef", QStringLiteral("文字参照に変換"), {}, convert(CharRefs::toRefs));
+    addAction(edit, "FromCharRef", QStringLiteral("文字参照を文字に戻す"), {}, convert(CharRefs::fromRefs));
     edit->addSeparator();
     addAction(edit, "jumpNext", QStringLiteral("次のタグへ(&N)"), QKeySequence(Qt::Key_F5), onEdit(TagNav::jumpNext));
     addAction(edit, "jumpBefore", QStringLiteral("前のタグへ(&B)"), QKeySequence(Qt::Key_F6), onEdit(TagNav::jumpBefore));
@@ -373,6 +378,10 @@ void MainWindow::buildViewMenu()
         a->setCheckable(true);
         a->setChecked(m_view->option(opt));
     }
+    QAction *complete = addAction(view, TagCompleter::SettingKey, QStringLiteral("タグの補完"), {},
+                                  [this] { m_completer->setEnabled(m_actions.value(TagCompleter::SettingKey)->isChecked()); });
+    complete->setCheckable(true);
+    complete->setChecked(m_completer->isEnabled());
     view->addSeparator();
     addAction(view, "viewJumpPair", QStringLiteral("対応するタグ・括弧へ移動"), QKeySequence("Ctrl+M"),
               [this] { m_view->jumpToPartner(); });
@@ -780,7 +789,7 @@ void MainWindow::refreshUndoCommands()
 void MainWindow::updateSelectionCommands()
 {
     const bool any = m_edit->selLength() > 0;
-    for (const char *n : {"Cut", "Copy", "Cutadd", "Copyadd"})
+    for (const char *n : {"Cut", "Copy", "Cutadd", "Copyadd", "ToCharRef", "FromCharRef"})
         m_actions.value(n)->setEnabled(any);
     m_menus.value("chan")->setEnabled(any);
 }

@@ -23,6 +23,7 @@ class QMenu;
 class QTabWidget;
 class Recovery;
 struct RecoveredDocument;
+class TagCompleter;
 class TagPalette;
 class UndoController;
 
@@ -38,6 +39,7 @@ public:
 
     EditArea *edit() const { return m_edit; }
     EditView *view() const { return m_view; }
+    TagCompleter *completer() const { return m_completer; }
     TagPalette *palette() const { return m_palette; }
     PreviewPane *preview() const { return m_preview; }
     LivePreview *livePreview() const { return m_live; }
@@ -119,6 +121,7 @@ private:
 
     EditArea *m_edit = nullptr;
     EditView *m_view = nullptr;
+    TagCompleter *m_completer = nullptr;
     TagPalette *m_palette = nullptr;
     QTabWidget *m_tabs = nullptr;
     PreviewPane *m_preview = nullptr;

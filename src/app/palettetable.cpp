@@ -7,12 +7,17 @@
 #include "dialogs/imgform.h"
 #include "dialogs/layerfrm.h"
 #include "dialogs/marqueefrm.h"
+#include "dialogs/rubyfrm.h"
 #include "dialogs/tabledialogs.h"
 #include "dialogs/tablewizard.h"
+#include "editing/html5snippets.h"
 #include "editing/prompted.h"
 #include "editing/tagfrm.h"
 #include "platform/editarea.h"
+#include "editing/tagtables.h"
 #include "tools/mapfrm.h"
+
+#include <deque>
 
 namespace PaletteTable {
 
@@ -42,6 +47,29 @@ PaletteItem asking(const char *name, const char *caption, const char *tip, std::
     return own(name, caption, tip, [questions = std::move(questions), compose](TagPalette &p) {
         Prompted::ask(p.window(), p.edit(), questions, compose);
     });
+}
+
+// The HTML5 tab's plain buttons, H5Command(n): a pair or single tag-table entry, the
+// tool-tip showing the whole text the button inserts.
+PaletteItem h5(int n, const char *caption, PaletteItem::Kind kind, int index)
+{
+    static std::deque<QByteArray> kept;  // names and tips live as long as the tables
+    const QString text = kind == PaletteItem::Pair
+                             ? TagTables::pairTags()[index].start + QStringLiteral("…") + TagTables::pairTags()[index].end
+                             : TagTables::singleTags()[index];
+    const char *name = kept.emplace_back("H5Command(" + QByteArray::number(n) + ")").constData();
+    const char *tip = kept.emplace_back(text.toUtf8()).constData();
+    return kind == PaletteItem::Pair ? pair(name, caption, tip, index) : single(name, caption, tip, index);
+}
+
+PaletteItem h5Pair(int n, const char *caption, int entry)
+{
+    return h5(n, caption, PaletteItem::Pair, TagTables::Html5PairFirst + entry);
+}
+
+PaletteItem h5Single(int n, const char *caption, int entry)
+{
+    return h5(n, caption, PaletteItem::Single, TagTables::Html5SingleFirst + entry);
 }
 
 const QString kName = QStringLiteral("名前を入力して下さい");
@@ -124,6 +152,18 @@ const std::vector<PaletteTab> &tabs()
           opens("Command32", "style=", nullptr, Prompted::styleAttribute),
           opens("Command34", "部分ｽﾀｲﾙ指定", "<span>", Prompted::spanStyle),
           runs("Command35", "レイヤー", nullptr, LayerFrm::run)}},
+        {"HTML5(&9)",
+         {h5Pair(0, "ﾍｯﾀﾞｰ", 0), h5Pair(1, "ﾅﾋﾞ", 1), h5Pair(2, "ﾒｲﾝ", 2), h5Pair(3, "ｾｸｼｮﾝ", 3),
+          h5Pair(4, "記事", 4), h5Pair(5, "補足", 5), h5Pair(6, "ﾌｯﾀｰ", 6), h5Pair(7, "図版", 7),
+          h5Pair(8, "開閉", 8), h5Pair(9, "ﾏｰｸ", 9), h5Pair(10, "日時", 10),
+          runs("H5Ruby", "ルビ", "<ruby>", RubyFrm::run),
+          own("H5Vertical", "縦書き", "writing-mode: vertical-rl;", [](TagPalette &p) { Html5Snippets::vertical(p.edit()); }),
+          brk(),
+          h5Single(11, "ﾋﾟｸﾁｬ", 7), h5Single(12, "動画", 8), h5Single(13, "音声", 9),
+          h5Single(14, "ﾋﾞｭｰﾎﾟｰﾄ", 10), h5Single(15, "CSS", 11), h5Single(16, "ｽｸﾘﾌﾟﾄ", 12),
+          label("H5Label1", "入力："),
+          h5Single(17, "ﾒｰﾙ", 0), h5Single(18, "電話", 1), h5Single(19, "URL", 2), h5Single(20, "日付", 3),
+          h5Single(21, "数値", 4), h5Single(22, "ｽﾗｲﾀﾞｰ", 5), h5Single(23, "色", 6)}},
     };
     return t;
 }

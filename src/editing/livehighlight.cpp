@@ -73,6 +73,14 @@ int LiveHighlighter::entryState(const QTextBlock &block) const
     return prev.userState() & StateMask;
 }
 
+int LiveHighlighter::storedEntryState(const QTextBlock &block)
+{
+    const QTextBlock prev = block.previous();
+    if (!prev.isValid())
+        return Syntax::InitialState;
+    return prev.userState() < 0 ? -1 : (prev.userState() & StateMask);
+}
+
 int LiveHighlighter::process(QTextBlock block, int entry, bool format)
 {
     if (block.length() > MaxLineLength) {

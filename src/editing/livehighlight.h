@@ -32,6 +32,9 @@ public:
     void finish();
     // State at the start of a block (the previous block's end state).
     int entryState(const QTextBlock &block) const;
+    // The same, read from what the block above keeps; -1 when it keeps nothing (colours
+    // off, or the line not read yet).
+    static int storedEntryState(const QTextBlock &block);
 
     // Longest line that is coloured; longer lines stay plain and reset the state.
     static constexpr int MaxLineLength = 20000;

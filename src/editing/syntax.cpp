@@ -843,6 +843,32 @@ int tokenizeLine(QStringView line, int state, std::vector<Token> *out)
     return Lexer(line, state, out).run();
 }
 
+Place placeOf(int state)
+{
+    switch (state & ModeMask) {
+    case HtmlComment: return Place::Comment;
+    case Decl: return Place::Declaration;
+    case InTag: return Place::InTag;
+    case TagEq: return Place::AfterEquals;
+    case TagDq:
+    case TagSq: return Place::QuotedValue;
+    case ServerPhp:
+    case ServerAsp: return Place::Server;
+    case Js:
+    case JsBlockComment:
+    case JsDq:
+    case JsSq:
+    case JsTpl: return Place::Script;
+    case CssSel:
+    case CssProp:
+    case CssVal:
+    case CssComment:
+    case CssDq:
+    case CssSq: return Place::Style;
+    default: return Place::Text;
+    }
+}
+
 bool isCodeState(int state)
 {
     const int m = state & ModeMask;

@@ -49,4 +49,18 @@ int tokenizeLine(QStringView line, int state, std::vector<Token> *out);
 // Whether a state lies inside <script> or <style> code (where brackets are matched).
 bool isCodeState(int state);
 
+// Where a state lies, in the words an editor's completion needs.
+enum class Place {
+    Text,         // between tags
+    Comment,      // <!-- … -->
+    Declaration,  // <!DOCTYPE …>
+    InTag,        // inside a tag, between its name or attributes
+    AfterEquals,  // after "=", before the value
+    QuotedValue,  // inside a quoted attribute value
+    Script,       // <script> code
+    Style,        // <style> code
+    Server,       // <?…?>, <%…%>
+};
+Place placeOf(int state);
+
 }

@@ -16,6 +16,8 @@ bool oneOf(const QString &name, std::initializer_list<const char *> names)
     return false;
 }
 
+}
+
 // Elements whose end tag browsers let the author leave out.
 bool optionalEnd(const QString &name)
 {
@@ -48,8 +50,6 @@ bool impliedEnd(const QString &open, const QString &incoming)
     if (open == QLatin1String("rt") || open == QLatin1String("rp") || open == QLatin1String("rb"))
         return oneOf(incoming, {"rt", "rp", "rb"});
     return false;
-}
-
 }
 
 bool isVoid(QStringView name)

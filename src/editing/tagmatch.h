@@ -53,6 +53,10 @@ private:
 };
 
 bool isVoid(QStringView name);
+// Elements whose end tag may be left out (p, li, td …).
+bool optionalEnd(const QString &name);
+// Whether a start tag `incoming` closes an open element `open` that left out its end.
+bool impliedEnd(const QString &open, const QString &incoming);
 
 struct Pair {
     Tag at;       // the tag under the caret

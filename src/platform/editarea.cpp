@@ -9,6 +9,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextLayout>
 
 #include <utility>
 
@@ -236,8 +237,17 @@ void EditArea::keyPressEvent(QKeyEvent *e)
     // Shortcuts of the menus win over the editor's own bindings (see Form1's
     // ShortcutOverride handling); everything else is the editor's.
     const Typing outer = std::exchange(m_typing, Typing::Key);
+    const quint64 before = m_revision;
     QPlainTextEdit::keyPressEvent(e);
     m_typing = outer;
+    if (m_revision != before && !e->text().isEmpty())
+        emit keyTyped(e->text());
+}
+
+bool EditArea::isComposing() const
+{
+    const QTextLayout *layout = textCursor().block().layout();
+    return layout && !layout->preeditAreaText().isEmpty();
 }
 
 void EditArea::inputMethodEvent(QInputMethodEvent *e)

@@ -69,6 +69,8 @@ public:
     // by the input method, or neither (a command).
     enum class Typing { None, Key, InputMethod };
     Typing typing() const { return m_typing; }
+    // True while the input method shows text not yet converted (preedit) at the caret.
+    bool isComposing() const;
 
     // Runs fn as one user command: the text may change many times inside, but the
     // change signal fires once afterwards (if the text changed at all).
@@ -95,6 +97,9 @@ signals:
     void contentsEdited(int position, int removed, int added);
     // A Tab key arrived (before the editor's own handling).
     void tabTyped();
+    // A key typed in the editor changed the text (after the editor's own handling); the
+    // input method's conversions never count.
+    void keyTyped(const QString &text);
     // Right button pressed at a global position.
     void contextRequested(const QPoint &globalPos);
 

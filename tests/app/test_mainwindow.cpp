@@ -104,7 +104,7 @@ private slots:
         auto w = start();
         auto *tabs = w->findChild<QTabWidget *>("SSTab1");
         QVERIFY(tabs);
-        QCOMPARE(tabs->count(), 8);
+        QCOMPARE(tabs->count(), 9);
         const QStringList captions = {"文字修飾(&1)", "改行･段落(&2)", "文書構造(&3)", "挿入(&4)",
                                       "表/ﾌﾚｰﾑ(&5)", "フォーム(&6)", "ｶｽﾀﾏｲｽﾞ(&7)", "ｽﾀｲﾙｼｰﾄ(&8)"};
         for (int i = 0; i < 8; ++i)
