@@ -87,10 +87,10 @@ set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_CONTACT "${TARNELL_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "HTML source editor for Japanese web authors")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Tarnell edits the HTML source of one web page at a time. Tag palettes, menus and\n\
-dialogs put tags around the selection or at the caret (tables, frames, style sheets,\n\
-image maps, gradient text and more), and an embedded browser shows the page as it\n\
-will look. All of its texts are in Japanese.")
+    "Tarnell edits the HTML source of one web page at a time. Tag palettes,\n\
+menus and dialogs put tags around the selection or at the caret (tables,\n\
+frames, style sheets, image maps, gradient text and more), and an embedded\n\
+browser shows the page as it will look. All of its texts are in Japanese.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -376,13 +376,13 @@ private slots:
     void tableWizard()
     {
         dialog<Wiz1Frm>("wizard1", main.get());
-        TableSpec spec;
-        spec.columns = 4;
-        spec.rows = 3;
-        spec.startTag = QStringLiteral("<table>");
-        dialog<Wiz2Frm>("wizard2", spec, main.get());
+        TableSpec chosen;
+        chosen.columns = 4;
+        chosen.rows = 3;
+        chosen.startTag = QStringLiteral("<table>");
+        dialog<Wiz2Frm>("wizard2", chosen, main.get());
         // Step 3 with a few cells filled in, as the user sees it half-way.
-        Wiz3Frm step3(spec, main.get());
+        Wiz3Frm step3(chosen, main.get());
         child<QLineEdit>(&step3, "Text1")->setText(QStringLiteral("品名"));
         child<QRadioButton>(&step3, "sel2")->setChecked(true);
         step3.selectCell(gridIndex(1, 0));
