@@ -322,6 +322,14 @@ private slots:
             QCoreApplication::processEvents();
             visit(i == 0 ? QStringLiteral("mainwindow") : names[i], main.get());
         }
+        // With the HTML check pane open below the editor.
+        auto *pane = child<QDockWidget>(main.get(), "CheckPane");
+        const bool wasOpen = pane->isVisible();
+        pane->show();
+        QCoreApplication::processEvents();
+        visit(QStringLiteral("checkpane"), main.get());
+        pane->setVisible(wasOpen);
+        QCoreApplication::processEvents();
         // The palette alone, for its help page.
         const QString folder = qEnvironmentVariable("TARNELL_SCREENSHOTS");
         if (!folder.isEmpty() && !scaled()) {
