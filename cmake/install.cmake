@@ -5,6 +5,8 @@
 #   <prefix>/bin/tarnell             symbolic link to ../lib/tarnell/tarnell
 #   <prefix>/share/applications/tarnell.desktop
 #   <prefix>/share/icons/hicolor/*/apps/tarnell.png, scalable/apps/tarnell.svg
+#   <prefix>/share/metainfo/<id>.metainfo.xml, share/man/{,ja/}man1/tarnell.1.gz,
+#   share/doc/tarnell/ (copyright, changelogs)
 #
 # The program finds tmp.htm and help/ beside its executable; started through the link,
 # it still sees the real folder (the link is resolved to the executable's own path).
@@ -41,8 +43,43 @@ foreach(_size 16 24 32 48 64 128 256)
 endforeach()
 install(FILES ${_tarnell_top}/resources/pictures/tarnell.svg DESTINATION share/icons/hicolor/scalable/apps)
 
+# AppStream metadata (software centres), manual pages (English, Japanese) and the
+# package's documentation. The metadata's screenshots are the window gallery's pictures
+# (docs/screenshots/), published under TARNELL_SCREENSHOT_URL.
+set(TARNELL_APPSTREAM_ID "org.tarnell.tarnell" CACHE STRING "AppStream component id")
+set(TARNELL_HOMEPAGE "https://tarnell.example.org/" CACHE STRING "Home page named in the AppStream metadata")
+set(TARNELL_SCREENSHOT_URL "https://tarnell.example.org/screenshots" CACHE STRING "Where docs/screenshots/ is published")
+set(_tarnell_pkg ${CMAKE_BINARY_DIR}/package)
+configure_file(${_tarnell_top}/resources/package/tarnell.metainfo.xml.in
+               ${_tarnell_pkg}/${TARNELL_APPSTREAM_ID}.metainfo.xml @ONLY)
+install(FILES ${_tarnell_pkg}/${TARNELL_APPSTREAM_ID}.metainfo.xml DESTINATION share/metainfo)
+# Compressed as Debian wants them (-n: no name or time stamp, so the package is reproducible).
+find_program(TARNELL_GZIP gzip REQUIRED)
+set(_tarnell_gz)
+foreach(_pair "tarnell.1;man1/tarnell.1.gz" "tarnell.ja.1;ja/man1/tarnell.1.gz"
+              "changelog;doc/changelog.gz")
+  list(GET _pair 0 _in)
+  list(GET _pair 1 _out)
+  get_filename_component(_dir ${_tarnell_pkg}/${_out} DIRECTORY)
+  add_custom_command(OUTPUT ${_tarnell_pkg}/${_out}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${_dir}
+    COMMAND ${TARNELL_GZIP} -9n -c ${_tarnell_top}/resources/package/${_in} > ${_tarnell_pkg}/${_out}
+    DEPENDS ${_tarnell_top}/resources/package/${_in} VERBATIM)
+  list(APPEND _tarnell_gz ${_tarnell_pkg}/${_out})
+endforeach()
+add_custom_target(package_files ALL DEPENDS ${_tarnell_gz})
+install(FILES ${_tarnell_pkg}/man1/tarnell.1.gz DESTINATION share/man/man1)
+install(FILES ${_tarnell_pkg}/ja/man1/tarnell.1.gz DESTINATION share/man/ja/man1)
+# The package's version has no Debian revision, so its changelog is changelog.gz.
+install(FILES ${_tarnell_top}/resources/package/copyright ${_tarnell_pkg}/doc/changelog.gz
+        DESTINATION share/doc/tarnell)
+
 # Debian package.
-set(TARNELL_MAINTAINER "Tarnell developers <tarnell@localhost>" CACHE STRING "Maintainer of the Debian package")
+# (A mail host of "localhost" is an error for lintian; the address is a placeholder until
+# the project has a domain of its own.)
+set(TARNELL_PACKAGE_MAINTAINER "Tarnell developers <developers@tarnell.example.org>" CACHE STRING
+    "Maintainer of the Debian package")
+set(TARNELL_MAINTAINER "${TARNELL_PACKAGE_MAINTAINER}")
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "tarnell")
 set(CPACK_PACKAGE_VENDOR "Tarnell")
@@ -50,10 +87,10 @@ set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_CONTACT "${TARNELL_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "HTML source editor for Japanese web authors")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Tarnell edits the HTML source of one web page at a time. Tag palettes, menus and\n\
-dialogs put tags around the selection or at the caret (tables, frames, style sheets,\n\
-image maps, gradient text and more), and an embedded browser shows the page as it\n\
-will look. All of its texts are in Japanese.")
+    "Tarnell edits the HTML source of one web page at a time. Tag palettes,\n\
+menus and dialogs put tags around the selection or at the caret (tables,\n\
+frames, style sheets, image maps, gradient text and more), and an embedded\n\
+browser shows the page as it will look. All of its texts are in Japanese.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

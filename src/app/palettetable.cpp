@@ -74,6 +74,10 @@ PaletteItem h5Single(int n, const char *caption, int entry)
 
 const QString kName = QStringLiteral("名前を入力して下さい");
 const QString kCaption = QStringLiteral("キャプションを入力して下さい");
+// The customisable tab: what each field holds, what its button does.
+const char *const kStartTag = "開始タグ";
+const char *const kEndTag = "終了タグ";
+const char *const kWrapTip = "選択範囲を左の開始タグと終了タグで囲みます";
 
 }  // namespace
 
@@ -142,11 +146,11 @@ const std::vector<PaletteTab> &tabs()
           asking("Command14", "送信", "<input>", {{kCaption, {}}}, [](A a) { return Prompted::submitTag(a[0]); }),
           asking("Command15", "リセット", "<input>", {{kCaption, {}}}, [](A a) { return Prompted::resetTag(a[0]); })}},
         {"ｶｽﾀﾏｲｽﾞ(&7)",
-         {field("Text1(0)", "<html>"), field("Text3(0)", "</html>"),
-          own("Command25(0)", "", nullptr, [](TagPalette &p) { customPair(p, 0); }), brk(),
-          field("Text1(1)", "<address>"), field("Text3(1)", "</address>"),
-          own("Command25(1)", "", nullptr, [](TagPalette &p) { customPair(p, 1); }), brk(),
-          field("Text4", "<hr>"), own("Command26", "", nullptr, customSingle)}},
+         {field("Text1(0)", "<html>", kStartTag), field("Text3(0)", "</html>", kEndTag),
+          own("Command25(0)", "", kWrapTip, [](TagPalette &p) { customPair(p, 0); }), brk(),
+          field("Text1(1)", "<address>", kStartTag), field("Text3(1)", "</address>", kEndTag),
+          own("Command25(1)", "", kWrapTip, [](TagPalette &p) { customPair(p, 1); }), brk(),
+          field("Text4", "<hr>", "挿入する文字"), own("Command26", "", "左の欄の文字をカーソルの位置に挿入します", customSingle)}},
         {"ｽﾀｲﾙｼｰﾄ(&8)",
          {opens("Command33", "タグの定義", nullptr, TagFrm::run),  // gives the focus itself
           opens("Command32", "style=", nullptr, Prompted::styleAttribute),

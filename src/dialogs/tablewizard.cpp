@@ -177,6 +177,20 @@ GridLabel::GridLabel(int index, QWidget *parent) : QLabel(parent), m_index(index
     const QString where = QStringLiteral("(%1,%2)").arg(gridColumn(index) + 1).arg(gridRow(index) + 1);
     setToolTip(where);
     setAccessibleName(QStringLiteral("セル") + where);
+    setAlignment(Qt::AlignCenter);
+}
+
+void GridLabel::showCell(const QString &content, bool header, bool selected)
+{
+    QFont f = font();
+    f.setBold(header);
+    setFont(f);
+    const bool placeholder = header && content.isEmpty();
+    const QString text = placeholder ? QStringLiteral("見出し") : content;
+    setText(QFontMetrics(f).elidedText(text.simplified(), Qt::ElideRight, qMax(0, contentsRect().width() - 6)));
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, selected ? QColor(Qt::white) : placeholder ? QColor(Qt::gray) : QColor(Qt::black));
+    setPalette(p);
 }
 
 void GridLabel::mousePressEvent(QMouseEvent *e)
@@ -237,6 +251,13 @@ Wiz3Frm::Wiz3Frm(const TableSpec &chosen, QWidget *parent) : QDialog(parent), m_
     m_align = makeShortList(m_frame, "lstAlign", alignItems());
     m_valignOn = named(new QCheckBox(QStringLiteral("縦位置"), m_frame), "chkValign");
     m_valign = makeShortList(m_frame, "lstValign", valignItems());
+    // The chosen item stays marked while the grid or another box has the focus.
+    for (QListWidget *list : {m_align, m_valign}) {
+        QPalette p = list->palette();
+        p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+        p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+        list->setPalette(p);
+    }
     m_nowrap = named(new QCheckBox(QStringLiteral("改行禁止"), m_frame), "chkNowrap");
     m_widthOn = named(new QCheckBox(QStringLiteral("幅"), m_frame), "chkWidth");
     m_width = named(new QLineEdit(m_frame), "txtWidth");
@@ -245,6 +266,9 @@ Wiz3Frm::Wiz3Frm(const TableSpec &chosen, QWidget *parent) : QDialog(parent), m_
     auto *contentLabel = new QLabel(QStringLiteral("内容："), m_frame);
     m_content = named(new QLineEdit(m_frame), "Text1");
     contentLabel->setBuddy(m_content);
+    // The grid follows the panel: the current cell shows what is being typed.
+    connect(m_content, &QLineEdit::textChanged, this, [this] { showCell(m_column, m_row); });
+    connect(m_header, &QRadioButton::toggled, this, [this] { showCell(m_column, m_row); });
     m_width->setFixedWidth(shortBoxWidth(m_width));
     m_height->setFixedWidth(shortBoxWidth(m_height));
 
@@ -298,6 +322,16 @@ void Wiz3Frm::load()
     m_column = 0;
     m_row = 0;
     m_labels[0]->setFocusPolicy(Qt::StrongFocus);
+    for (int c = 0; c < m_columns; ++c)
+        for (int r = 0; r < m_rowsCount; ++r)
+            showCell(c, r);
+}
+
+void Wiz3Frm::showCell(int column, int row)
+{
+    const bool current = column == m_column && row == m_row;
+    const CellState cell = current ? panelState() : CellSettings[column][row];
+    m_labels[gridIndex(column, row)]->showCell(cell.content, !cell.dataCell, current);
 }
 
 void Wiz3Frm::paintLabel(int index, const QColor &color)
@@ -327,6 +361,9 @@ void Wiz3Frm::selectCell(int index)
 
     loadCellSettings();
     m_frame->setTitle(cellCaption(m_column, m_row));
+    for (int c = 0; c < m_columns; ++c)
+        for (int r = 0; r < m_rowsCount; ++r)
+            showCell(c, r);
 }
 
 void Wiz3Frm::moveSelection(int index, int dColumn, int dRow)

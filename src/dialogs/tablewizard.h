@@ -68,6 +68,9 @@ class GridLabel : public QLabel {
 public:
     GridLabel(int index, QWidget *parent);
     int index() const { return m_index; }
+    // Shows what the cell holds: its content, shortened to fit, in bold for a header
+    // cell ("見出し" in grey while a header cell is empty); white on the selected cell.
+    void showCell(const QString &content, bool header, bool selected);
 signals:
     void clicked(int index);
     void moveRequested(int index, int dColumn, int dRow);
@@ -108,6 +111,8 @@ public:
 private:
     void setPanel(const CellState &cell);
     void paintLabel(int index, const QColor &color);
+    // The grid label of a cell shows its settings (the current cell: the panel's).
+    void showCell(int column, int row);
     void moveSelection(int index, int dColumn, int dRow);
 
     TableSpec m_chosen;

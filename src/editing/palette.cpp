@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -45,6 +46,13 @@ QString selectedText(const QListWidget *list)
 {
     const QList<QListWidgetItem *> items = list->selectedItems();
     return items.isEmpty() ? QString() : items.first()->text();
+}
+
+// The buttons of the form tab that show a picture instead of a caption.
+bool isFormControl(const QString &name)
+{
+    static const QStringList names = {"Command12", "Command13", "Command19", "Command16", "Command17"};
+    return names.contains(name);
 }
 
 // Small drawings of form controls for the form tab's picture buttons.
@@ -115,9 +123,9 @@ PaletteItem list(const char *name, const char *items)
     return {K::List, name, items, nullptr, -1, {}};
 }
 
-PaletteItem field(const char *name, const char *initial)
+PaletteItem field(const char *name, const char *initial, const char *hint)
 {
-    return {K::Field, name, initial, nullptr, -1, {}};
+    return {K::Field, name, initial, hint, -1, {}};
 }
 
 PaletteItem label(const char *name, const char *text)
@@ -235,6 +243,8 @@ TagPalette::TagPalette(EditArea *edit, const std::vector<PaletteTab> &tabs, cons
             [this](int v) { button("Command2")->setText(QStringLiteral("font size=") + QString::number(v)); });
     connect(m_heading, &QSpinBox::valueChanged, this,
             [this](int v) { button("Command3")->setText(QStringLiteral("H") + QString::number(v)); });
+    // The palette is as high as the tab shown needs.
+    connect(this, &QTabWidget::currentChanged, this, &QWidget::updateGeometry);
     for (const char *f : {"Text1(0)", "Text3(0)", "Text1(1)", "Text3(1)", "Text4"})
         connect(field(f), &QLineEdit::textChanged, this, &TagPalette::updateCustomCaptions);
     updateCustomCaptions();
@@ -273,13 +283,25 @@ QWidget *TagPalette::buildItems(const std::vector<PaletteItem> &items)
             auto *l = new QListWidget;
             l->addItems(caption.split(QLatin1Char('|')));
             l->setCurrentRow(0);
-            l->setFixedSize(78, 46);
+            // Whole rows, three of them at least (all when there are fewer); the
+            // scroll bar takes the rest.
+            const int shown = qMin(int(l->count()), 3);
+            const int rowHeight = l->sizeHintForRow(0);
+            l->setVerticalScrollBarPolicy(shown < l->count() ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+            l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            int widest = 0;
+            for (int i = 0; i < l->count(); ++i)
+                widest = qMax(widest, l->fontMetrics().horizontalAdvance(l->item(i)->text()));
+            const int bar = shown < l->count() ? l->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, l) : 0;
+            l->setFixedSize(qMax(78, widest + bar + 2 * l->frameWidth() + 12), rowHeight * shown + 2 * l->frameWidth());
             w = l;
             break;
         }
         case K::Field: {
             auto *e = new QLineEdit(caption);
             e->setMinimumWidth(150);
+            if (item.tip)  // what belongs in the field, while it is empty
+                e->setPlaceholderText(QString::fromUtf8(item.tip));
             w = e;
             break;
         }
@@ -290,7 +312,7 @@ QWidget *TagPalette::buildItems(const std::vector<PaletteItem> &items)
             auto *b = new QPushButton(caption);
             b->setAutoDefault(false);
             b->setFocusPolicy(Qt::TabFocus);
-            if (caption.isEmpty() && item.tip) {  // the form controls: a picture of the control
+            if (caption.isEmpty() && isFormControl(name)) {  // a picture of the control
                 b->setIcon(formIcon(name));
                 b->setIconSize(QSize(32, 20));
                 b->setAccessibleName(QString::fromUtf8(item.tip));
@@ -311,6 +333,27 @@ QWidget *TagPalette::buildItems(const std::vector<PaletteItem> &items)
     row->addStretch(1);
     outer->addStretch(1);
     return page;
+}
+
+QSize TagPalette::fitToCurrentTab(QSize all, bool minimum) const
+{
+    // The tab widget sizes itself for its tallest page; only the page shown counts here.
+    int tallest = 0;
+    for (int i = 0; i < count(); ++i)
+        tallest = qMax(tallest, minimum ? widget(i)->minimumSizeHint().height() : widget(i)->sizeHint().height());
+    if (const QWidget *page = currentWidget())
+        all.rheight() -= tallest - (minimum ? page->minimumSizeHint().height() : page->sizeHint().height());
+    return all;
+}
+
+QSize TagPalette::sizeHint() const
+{
+    return fitToCurrentTab(QTabWidget::sizeHint(), false);
+}
+
+QSize TagPalette::minimumSizeHint() const
+{
+    return fitToCurrentTab(QTabWidget::minimumSizeHint(), true);
 }
 
 QLineEdit *TagPalette::field(const QString &name) const

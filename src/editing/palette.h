@@ -48,7 +48,7 @@ PaletteItem own(const char *name, const char *caption, const char *tip, PaletteA
 PaletteItem opener(const char *name, const char *caption, const char *tip, PaletteAction action);
 PaletteItem spin(const char *name, int maximum);
 PaletteItem list(const char *name, const char *items);  // items joined by "|"
-PaletteItem field(const char *name, const char *initial);
+PaletteItem field(const char *name, const char *initial, const char *hint = nullptr);  // hint: tool-tip and placeholder
 PaletteItem label(const char *name, const char *text);
 PaletteItem brk();
 
@@ -90,7 +90,11 @@ public:
     QString alignment() const;  // List1's selected item, "" when none
     QString clearSide() const;  // List2's selected item, "" when none
 
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 private:
+    QSize fitToCurrentTab(QSize all, bool minimum) const;
     QWidget *buildItems(const std::vector<PaletteItem> &items);
     void onClicked(const PaletteItem &item);
     void updateCustomCaptions();

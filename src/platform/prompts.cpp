@@ -1,12 +1,23 @@
 #include "prompts.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QTreeView>
+#include <QScreen>
+#include <memory>
+
+#include "appenv.h"
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace {
 Prompts::Answerer g_answerer;
+// Where the file dialogs' size is kept between runs ("width,height").
+const QString kWindowSection = QStringLiteral("window");
+const QString kFileDialogKey = QStringLiteral("FileDialogSize");
 }
 
 namespace Prompts {
@@ -120,21 +131,60 @@ QString qtFilter(const QString &filter)
     return out.join(QStringLiteral(";;"));
 }
 
+QFileDialog *makeFileDialog(QWidget *parent, bool save, const QString &filter, const QString &folder)
+{
+    auto *dlg = new QFileDialog(parent, save ? QStringLiteral("名前をつけて保存") : QStringLiteral("開く"), folder,
+                                qtFilter(filter));
+    dlg->setObjectName(save ? QStringLiteral("dlgSave") : QStringLiteral("dlgOpen"));
+    dlg->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!save)
+        dlg->setOption(QFileDialog::ReadOnly);
+    // The editor never adds an extension of its own; the dialog itself asks before
+    // replacing an existing file.
+    QSize size = QSize(820, 500);
+    const QStringList kept = AppEnv::setting(kWindowSection, kFileDialogKey, QString()).split(QLatin1Char(','));
+    if (kept.size() == 2 && kept[0].toInt() >= 300 && kept[1].toInt() >= 200)
+        size = QSize(kept[0].toInt(), kept[1].toInt());
+    if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 0.95);
+    dlg->resize(size.expandedTo(dlg->minimumSizeHint()));
+    // The size, type and date columns of the detailed list are as wide as what they show;
+    // the name takes the rest.
+    auto *files = dlg->findChild<QTreeView *>(QStringLiteral("treeView"));
+    auto *model = dlg->findChild<QFileSystemModel *>();
+    if (files && model) {
+        files->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        QObject::connect(model, &QFileSystemModel::directoryLoaded, files, [files] {
+            for (int c = 1; c < files->header()->count(); ++c)
+                files->resizeColumnToContents(c);
+        });
+    }
+    return dlg;
+}
+
+QString runFileDialog(QFileDialog *dialog)
+{
+    const bool chosen = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
+    AppEnv::setSetting(kWindowSection, kFileDialogKey,
+                       QStringLiteral("%1,%2").arg(dialog->width()).arg(dialog->height()));
+    return chosen ? dialog->selectedFiles().constFirst() : QString();
+}
+
 QString openFile(QWidget *parent, const QString &filter, const QString &folder)
 {
     if (g_answerer)
         return g_answerer(QStringLiteral("open"), filter);
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("開く"), folder, qtFilter(filter), nullptr,
-                                        QFileDialog::ReadOnly);
+    std::unique_ptr<QFileDialog> dlg(makeFileDialog(parent, false, filter, folder));
+    return runFileDialog(dlg.get());
 }
 
 QString saveFile(QWidget *parent, const QString &filter, const QString &folder)
 {
     if (g_answerer)  // the proposed path follows the filter on a line of its own
         return g_answerer(QStringLiteral("save"), folder.isEmpty() ? filter : filter + QLatin1Char('\n') + folder);
-    // The editor never adds an extension of its own; the system dialog already asks
-    // before replacing an existing file.
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("名前をつけて保存"), folder, qtFilter(filter));
+    std::unique_ptr<QFileDialog> dlg(makeFileDialog(parent, true, filter, folder));
+    return runFileDialog(dlg.get());
 }
 
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 
+class QFileDialog;
 class QWidget;
 
 namespace Prompts {
@@ -33,6 +34,12 @@ QString input(QWidget *parent, const QString &prompt, const QString &defaultAnsw
 // File dialogs; filter in the form "desc|pattern|desc|pattern"; "" on cancel.
 QString openFile(QWidget *parent, const QString &filter, const QString &folder = QString());
 QString saveFile(QWidget *parent, const QString &filter, const QString &folder = QString());
+
+// The dialog openFile and saveFile show, made but not shown: wide enough for its columns
+// (name, size, type, date), or at the size the user last left a file dialog at.
+QFileDialog *makeFileDialog(QWidget *parent, bool save, const QString &filter, const QString &folder);
+// Runs a dialog from makeFileDialog: the chosen path, "" on cancel; remembers its size.
+QString runFileDialog(QFileDialog *dialog);
 
 // "HTMLファイル|*.htm;*.html|..." -> "HTMLファイル (*.htm *.html);;..."
 QString qtFilter(const QString &filter);

@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPen>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -16,6 +17,17 @@
 namespace {
 constexpr double kSampleSize = 21.75;  // points, after any change of the sample
 constexpr double kDesignSize = 22.0;   // points, the sample as first shown
+
+// Light characters get a thin dark outline, so that white and pale colours stay
+// visible on the white sample box; their colour itself is unchanged.
+QPen outlineFor(const QColor &colour)
+{
+    if (colour.red() + colour.green() + colour.blue() <= 3 * 200)
+        return QPen(Qt::NoPen);
+    QPen pen(QColor(0x50, 0x50, 0x50));
+    pen.setWidthF(0.8);
+    return pen;
+}
 
 QString plainOf(const QTextDocument *doc)
 {
@@ -156,7 +168,9 @@ void GradFrm::previewGradient()
         c.setPosition(spans[k].pos);
         c.setPosition(spans[k].pos + spans[k].length, QTextCursor::KeepAnchor);
         QTextCharFormat f;
-        f.setForeground(QColor(colours[k].red, colours[k].green, colours[k].blue));
+        const QColor colour(colours[k].red, colours[k].green, colours[k].blue);
+        f.setForeground(colour);
+        f.setTextOutline(outlineFor(colour));
         c.mergeCharFormat(f);
     }
     c.endEditBlock();

@@ -89,6 +89,13 @@ private slots:
         QVERIFY(!w->findChild<QAction *>("fileSaikin(1)"));
         QCOMPARE(w->findChild<QLineEdit *>("Text1(0)")->text(), QString());
         QCOMPARE(w->findChild<QPushButton *>("Command25(0)")->text(), QString("?"));
+        // The empty fields say what they are for, the buttons what they do.
+        QCOMPARE(w->findChild<QLineEdit *>("Text1(1)")->placeholderText(), QString("開始タグ"));
+        QCOMPARE(w->findChild<QLineEdit *>("Text3(0)")->placeholderText(), QString("終了タグ"));
+        QCOMPARE(w->findChild<QLineEdit *>("Text4")->placeholderText(), QString("挿入する文字"));
+        QVERIFY(!w->findChild<QPushButton *>("Command25(1)")->toolTip().isEmpty());
+        QVERIFY(!w->findChild<QPushButton *>("Command26")->toolTip().isEmpty());
+        QVERIFY(w->findChild<QPushButton *>("Command26")->icon().isNull());
         QCOMPARE(Shared::UndoMode, 1);
         // The untitled start writes the base snapshot.
         QCOMPARE(readTextFile(folders->program + "/modo0.tmp").text, w->edit()->text());

@@ -270,6 +270,44 @@ private slots:
         QCOMPARE(child<QListWidget>(&w, "lstAlign")->currentRow(), -1);
     }
 
+    // The grid shows what each cell holds, so the user sees which cells are done.
+    void gridShowsCellContents()
+    {
+        Wiz3Frm w(table(3, 2));
+        w.show();
+        auto *first = child<QLabel>(&w, lbl(0));
+        auto *second = child<QLabel>(&w, lbl(1));
+        QCOMPARE(first->text(), QString());
+        // The current cell follows the panel while the user types.
+        child<QLineEdit>(&w, "Text1")->setText("品名");
+        QCOMPARE(first->text(), "品名");
+        child<QRadioButton>(&w, "sel2")->setChecked(true);
+        QVERIFY(first->font().bold());
+        click(&w, lbl(1));
+        QCOMPARE(first->text(), "品名");
+        QVERIFY(first->font().bold());
+        QCOMPARE(first->palette().color(QPalette::WindowText), QColor(Qt::black));
+        QCOMPARE(second->palette().color(QPalette::WindowText), QColor(Qt::white));  // on blue
+        // A long content is shortened to the cell; a header cell without content says so.
+        const QString longText = QString(40, QChar(0x3042));
+        child<QLineEdit>(&w, "Text1")->setText(longText);
+        QVERIFY(second->text().endsWith(QChar(0x2026)));
+        QVERIFY(second->fontMetrics().horizontalAdvance(second->text()) <= second->contentsRect().width());
+        child<QRadioButton>(&w, "sel2")->setChecked(true);
+        child<QLineEdit>(&w, "Text1")->clear();
+        QCOMPARE(second->text(), "見出し");
+        // What is shown is display only: the cell HTML and the colours of the grid are as before.
+        click(&w, lbl(10));
+        QCOMPARE(w.cellHtml(0, 0), "<th>品名</th>");
+        QCOMPARE(w.cellHtml(1, 0), "<th></th>");
+        QCOMPARE(labelColor(&w, 1), QColor(Qt::white));
+        QCOMPARE(labelColor(&w, 10), QColor(0, 0, 255));
+        // The chosen list item stays marked while the focus is elsewhere.
+        auto *align = child<QListWidget>(&w, "lstAlign");
+        QCOMPARE(align->palette().color(QPalette::Inactive, QPalette::Highlight),
+                 align->palette().color(QPalette::Active, QPalette::Highlight));
+    }
+
     void okWritesTheTable()
     {
         Wiz3Frm w(table(2, 2, "<table border=1>"));

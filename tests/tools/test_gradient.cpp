@@ -37,6 +37,7 @@ private slots:
     void windowStartState();
     void invertAndSwatchContrast();
     void previewColoursTheSample();
+    void lightCharactersStayVisible();
     void sampleChangeResizesOnly();
     void okInsertsTheGradient();
     void okWithEmptySampleInsertsNothing();
@@ -163,6 +164,30 @@ void TestGradient::previewColoursTheSample()
     dlg.sample()->setPlainText("x");
     QTest::mouseClick(child<QPushButton>(&dlg, "Command1"), Qt::LeftButton);
     QCOMPARE(colourAt(dlg.sample(), 0), QColor(255, 0, 0));
+}
+
+// On the white sample box the white start colour got lost: light characters get an
+// outline (their colour as chosen), dark ones none.
+void TestGradient::lightCharactersStayVisible()
+{
+    TestFolders folders;
+    EditArea edit;
+    GradFrm dlg(&edit);
+    const auto outlined = [&](int pos) {
+        QTextCursor c(dlg.sample()->document());
+        c.setPosition(pos + 1);
+        return c.charFormat().textOutline().style() != Qt::NoPen;
+    };
+    // As the window opens: "Sample Text" from white to black.
+    QCOMPARE(colourAt(dlg.sample(), 0), QColor(Qt::white));
+    QVERIFY(outlined(0));
+    QCOMPARE(colourAt(dlg.sample(), 10), QColor(Qt::black));
+    QVERIFY(!outlined(10));
+    // Inverting the start colour and previewing again takes the outline away.
+    QTest::mouseClick(child<QPushButton>(&dlg, "Command3(0)"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(&dlg, "Command1"), Qt::LeftButton);
+    QVERIFY(!outlined(0));
+    QCOMPARE(dlg.sampleText(), QString("Sample Text"));
 }
 
 void TestGradient::sampleChangeResizesOnly()
