@@ -491,6 +491,12 @@ void MainWindow::restoreDocument(const RecoveredDocument &d)
     const QString path = d.untitled || d.path.isEmpty() ? DocPaths::untitledPath() : d.path;
     const bool untitled = DocPaths::isUntitled(path);
     m_document.load(path, untitled ? kUntitled : path);
+    // The encoding and line ends the document had when it was left, also when its file has
+    // gone or was changed since (the file's bytes are kept only where they still agree).
+    const TextFormat &now = m_document.format();
+    if (now.encoding != d.format.encoding || now.bom != d.format.bom || now.lineEnd != d.format.lineEnd
+        || now.finalLineEnd != d.format.finalLineEnd)
+        m_document.setFormat(d.format);
     noteDocument();
     m_edit->setText(d.text);
     m_document.setModified(true);

@@ -198,6 +198,27 @@ private slots:
         QVERIFY(asked.filter("confirm:").isEmpty());
     }
 
+    // The document's file was removed after the crash: the text comes back in the encoding
+    // and line ends it had, not in those of a new document.
+    void restoredDocumentWhoseFileIsGoneKeepsItsFormat()
+    {
+        const QString doc = page("gone.htm", "<meta charset=\"Shift_JIS\">\n<p>\x93\xFA\x96\x7B</p>\n");
+        const pid_t victim = instanceEditing(folders->program, doc, QString("\n<p>追加</p>"));
+        QVERIFY(victim > 0);
+        killHard(victim);
+        QVERIFY(QFile::remove(doc));
+
+        confirmAnswers << "1";
+        auto next = start();
+        QCOMPARE(asked.filter("confirm:").size(), 1);
+        QCOMPARE(next->edit()->text(), QString("<meta charset=\"Shift_JIS\">\n<p>日本</p>\n<p>追加</p>"));
+        QCOMPARE(next->documentFormat().encoding, QByteArray("Shift_JIS"));
+        QCOMPARE(next->documentFormat().lineEnd, LineEnd::LF);
+        QVERIFY(next->isModified());
+        QVERIFY(next->save());
+        QCOMPARE(readBytes(doc), QByteArray("<meta charset=\"Shift_JIS\">\n<p>\x93\xFA\x96\x7B</p>\n<p>\x92\xC7\x89\xC1</p>\n"));
+    }
+
     void declinedOffersAndSeveralDeadInstances()
     {
         const QString a = page("a.htm", "<p>a</p>\r\n");
