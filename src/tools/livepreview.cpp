@@ -162,6 +162,9 @@ LivePreview::LivePreview(EditArea *edit, QSplitter *splitter, std::function<Docu
 LivePreview::~LivePreview()
 {
     copies().remove(m_viewer);
+    // The view may outlive this object for a moment (the window deletes its children in turn).
+    if (m_view)
+        m_view->setNavigationFilter({});
 }
 
 void LivePreview::ensureView()

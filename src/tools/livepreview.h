@@ -5,16 +5,17 @@
 // the editor's caret and scrolling, and a Ctrl+click in it moves the caret to the element's
 // source line.
 #include "document/textfile.h"
+#include "platform/browserview.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointF>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
 #include <functional>
 
-class BrowserView;
 class EditArea;
 class QSplitter;
 
@@ -77,7 +78,7 @@ private:
     EditArea *m_edit;
     QSplitter *m_splitter;
     std::function<Document()> m_document;
-    BrowserView *m_view = nullptr;
+    QPointer<BrowserView> m_view;
     const int m_viewer;  // this preview among the program's
     bool m_shown = false;
 
