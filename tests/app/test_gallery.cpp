@@ -8,6 +8,7 @@
 // TARNELL_SCREENSHOTS=folder also writes a PNG of each window there (as the help
 // pages and the package's metadata use them).
 #include "app/about.h"
+#include "app/encodingdialog.h"
 #include "app/mainwindow.h"
 #include "app/optionsdialog.h"
 #include "app/splash.h"
@@ -19,6 +20,7 @@
 #include "dialogs/imgform.h"
 #include "dialogs/layerfrm.h"
 #include "dialogs/marqueefrm.h"
+#include "dialogs/rubyfrm.h"
 #include "dialogs/stylefrm.h"
 #include "dialogs/tabledialogs.h"
 #include "dialogs/tablewizard.h"
@@ -316,7 +318,7 @@ private slots:
     {
         auto *tabs = child<QTabWidget>(main.get(), "SSTab1");
         const QStringList names = {"palette-1", "palette-2", "palette-3", "palette-4",
-                                   "palette-5", "palette-6", "palette-7", "palette-8"};
+                                   "palette-5", "palette-6", "palette-7", "palette-8", "palette-9"};
         for (int i = 0; i < tabs->count(); ++i) {
             tabs->setCurrentIndex(i);
             QCoreApplication::processEvents();
@@ -413,6 +415,9 @@ private slots:
         dialog<PathFrm>("path", parent);
         dialog<MapFrm>("imagemap", edit, parent);
         dialog<GradFrm>("gradient", edit, parent);
+        dialog<RubyFrm>("ruby", edit, parent);
+        dialog<EncodingDialog>("encoding", QByteArray("Shift_JIS"), false, LineEnd::CRLF, parent);
+        dialog<OtherEncodingDialog>("otherencoding", QByteArray("UTF-8"), parent);
         HelpViewer *help = HelpViewer::showHelp(parent);
         QVERIFY(help);
         visit("help", help);
