@@ -78,7 +78,7 @@ bool untilUpdated(qint64 *msec = nullptr, int timeoutMs = 60000)
 
 void liveUpdate(State &state, int kb)
 {
-    Shared::UndoMode = 0;
+    Bench::window().setUndoMode(0);
     Bench::open(pagePath(kb));
     Bench::settle();
     setLive(true);
@@ -95,13 +95,15 @@ void liveUpdate(State &state, int kb)
         e->insert(QStringLiteral("a"));
         state.ResumeTiming();
         const double cpu = threadCpuMs();
-        if (!untilUpdated())
+        if (!untilUpdated()) {
             state.SkipWithError("no update");
+            break;  // the timing may not be paused after an error
+        }
         guiMs += threadCpuMs() - cpu;
     }
     state.counters["gui_cpu_ms"] = benchmark::Counter(guiMs, benchmark::Counter::kAvgIterations);
     setLive(false);
-    Shared::UndoMode = 1;
+    Bench::window().setUndoMode(1);
 }
 BENCHMARK_CAPTURE(liveUpdate, 100kb, 100)->Name("live/update_100kb")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(liveUpdate, 1mb, 1000)->Name("live/update_1mb")->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -111,7 +113,7 @@ BENCHMARK_CAPTURE(liveUpdate, 10mb, 10000)->Name("live/update_10mb")->Unit(bench
 // loaded from the disk).
 void previewTab(State &state, int kb)
 {
-    Shared::UndoMode = 0;
+    Bench::window().setUndoMode(0);
     Bench::open(pagePath(kb));
     Bench::settle();
     MainWindow &w = Bench::window();
@@ -120,11 +122,13 @@ void previewTab(State &state, int kb)
         w.edit()->insert(QStringLiteral("a"));  // back to the editing tab
         Bench::settle();
         state.ResumeTiming();
-        if (!Bench::untilPreviewLoaded([&w] { w.viewTabs()->setCurrentIndex(1); }))
+        if (!Bench::untilPreviewLoaded([&w] { w.viewTabs()->setCurrentIndex(1); })) {
             state.SkipWithError("the preview did not load");
+            break;
+        }
     }
     w.viewTabs()->setCurrentIndex(0);
-    Shared::UndoMode = 1;
+    Bench::window().setUndoMode(1);
 }
 BENCHMARK_CAPTURE(previewTab, 100kb, 100)->Name("live/compare_preview_tab_100kb")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(previewTab, 1mb, 1000)->Name("live/compare_preview_tab_1mb")->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -132,7 +136,7 @@ BENCHMARK_CAPTURE(previewTab, 1mb, 1000)->Name("live/compare_preview_tab_1mb")->
 // Keys typed faster than the pause: the preview only restarts its timer per key.
 void keystrokeLive(State &state, bool on)
 {
-    Shared::UndoMode = 0;
+    Bench::window().setUndoMode(0);
     Bench::open(pagePath(1000));
     Bench::settle();
     setLive(on);
@@ -154,7 +158,7 @@ void keystrokeLive(State &state, bool on)
     }
     state.counters["gui_cpu_ms"] = benchmark::Counter(guiMs, benchmark::Counter::kAvgIterations);
     setLive(false);
-    Shared::UndoMode = 1;
+    Bench::window().setUndoMode(1);
 }
 BENCHMARK_CAPTURE(keystrokeLive, off, false)->Name("live/keystroke_1mb_preview_off")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(keystrokeLive, on, true)->Name("live/keystroke_1mb_preview_on")->Unit(benchmark::kMillisecond)->UseRealTime();
