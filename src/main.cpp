@@ -1,5 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/splash.h"
+#include "document/docpaths.h"
+#include "document/preread.h"
 #include "platform/previewpane.h"
 #include "tools/livepreview.h"
 
@@ -22,14 +24,16 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName("tarnell");
     QApplication::setOrganizationName("tarnell");
+    // The command line is one path: the arguments joined by single spaces. Its page is read
+    // while the window is being built.
+    const QString commandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
+    Preread::start(DocPaths::absolute(commandLine));
 
     // The standard dialogs (files, fonts, colours, printing) speak Japanese too.
     QTranslator qtJapanese;
     if (qtJapanese.load(QLocale(QLocale::Japanese), "qt", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtJapanese);
 
-    // The command line is one path: the arguments joined by single spaces.
-    const QString commandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
 
     // One font for Latin and Japanese text alike, so captions line up and buttons
     // beside each other have one height.

@@ -532,7 +532,9 @@ void MainWindow::showLoaded(const TextFileRead &r)
     if (m_recovery)
         noteDocument(true);
     m_loading = true;
-    m_edit->setText(r.text);
+    m_undo->loading();
+    // The text arrives in the colours a colour reset gives, caret at the top.
+    m_edit->setText(r.text, EditArea::Fill::Load, resetFormat());
     m_loading = false;
     m_document.markSaved();  // the text as loaded is the saved one
     if (m_recovery)
@@ -540,7 +542,6 @@ void MainWindow::showLoaded(const TextFileRead &r)
     m_tabs->setCurrentIndex(0);
     m_undo->loaded();
     refreshUndoCommands();
-    colourReset();
     setWindowTitle(DocPaths::caption(m_document.displayName()));
     updateStatus();
     if (m_document.isUnclean())
@@ -548,14 +549,19 @@ void MainWindow::showLoaded(const TextFileRead &r)
                       QStringLiteral("文字コードの確認"));
 }
 
+QTextCharFormat MainWindow::resetFormat()
+{
+    QTextCharFormat f;
+    f.setForeground(Qt::black);
+    return f;
+}
+
 void MainWindow::colourReset()
 {
     m_edit->formatDisplay([this] {
         QTextCursor c(m_edit->document());
         c.select(QTextCursor::Document);
-        QTextCharFormat f;
-        f.setForeground(Qt::black);
-        c.mergeCharFormat(f);
+        c.mergeCharFormat(resetFormat());
     });
     m_edit->setSelStart(0);
 }

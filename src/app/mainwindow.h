@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QTextCharFormat>
 #include <functional>
 #include <memory>
 
@@ -117,7 +118,9 @@ private:
     void onTabChanged(int index);
     void showPreview();
     void updateStatus();
+    // Every character black, as the text is after a colour reset or a load.
     void colourReset();
+    static QTextCharFormat resetFormat();
 
     EditArea *m_edit = nullptr;
     EditView *m_view = nullptr;

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -60,6 +61,8 @@ void UndoController::rememberSelection()
 
 void UndoController::onContentsEdited(int pos, int removed, int added)
 {
+    if (m_loading)
+        return;
     // The document reports whole blocks at times (and the final paragraph end, which is not
     // part of the text): what it removed is worked out from the lengths before and after.
     const qsizetype length = m_edit->document()->characterCount() - 1;
@@ -122,6 +125,8 @@ void UndoController::onTextEdited()
 
 void UndoController::loaded()
 {
+    if (std::exchange(m_loading, false))
+        m_text = SharedText(m_edit->text());  // kept by the editor since the load: no copy out of it
     m_afterChange = false;
     m_edits.clear();
     m_history.reset(m_text);

@@ -24,6 +24,9 @@ public:
 
     // The change handler's part (runs after every change of the text).
     void onTextEdited();
+    // A document is about to be loaded into the editor: its text is not followed edit by edit
+    // but taken whole by loaded().
+    void loading() { m_loading = true; }
     // A document was loaded into the editor: a fresh history with its text as the base, and
     // the text counts as saved.
     void loaded();
@@ -60,6 +63,7 @@ private:
     TextSelection m_before;         // the selection before the pending edits
     ChangeSource m_source = ChangeSource::Command;
     bool m_applying = false;
+    bool m_loading = false;
     bool m_afterChange = false;  // the command that made the last change is still running
     std::function<qint64()> m_clock;
 };

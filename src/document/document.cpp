@@ -1,6 +1,7 @@
 #include "document.h"
 
 #include "docpaths.h"
+#include "preread.h"
 #include "platform/shared.h"
 
 #include <QFileInfo>
@@ -38,7 +39,8 @@ void Document::setFormat(const TextFormat &format, bool byUser)
 
 TextFileRead Document::load(const QString &path, const QString &displayName)
 {
-    TextFileRead r = readTextFile(path);
+    std::optional<TextFileRead> ahead = Preread::take(path);
+    TextFileRead r = ahead ? std::move(*ahead) : readTextFile(path);
     if (r.status != TextFileRead::Unreadable)
         takeOn(r, path, displayName);
     return r;

@@ -102,8 +102,22 @@ EditView::EditView(EditArea *edit)
     m_matchTimer.setInterval(150);
     connect(&m_matchTimer, &QTimer::timeout, this, &EditView::findMatch);
     connect(edit, &QPlainTextEdit::cursorPositionChanged, this, &EditView::onCaretMoved);
-    connect(edit, &QPlainTextEdit::blockCountChanged, this, &EditView::updateGutterGeometry);
+    connect(edit, &QPlainTextEdit::blockCountChanged, this, [this] {
+        m_fillLines = -1;
+        updateGutterGeometry();
+    });
     connect(edit, &EditArea::resized, this, &EditView::updateGutterGeometry);
+    // A loaded text: the gutter takes its width before the lines arrive.
+    connect(edit, &EditArea::filling, this, [this](int lines) {
+        m_fillLines = lines;
+        updateGutterGeometry();
+    });
+    connect(edit, &EditArea::textEdited, this, [this] {
+        if (m_fillLines >= 0) {  // the loaded lines are in: the editor counts them from now on
+            m_fillLines = -1;
+            updateGutterGeometry();
+        }
+    });
     connect(edit, &EditArea::zoomRequested, this, &EditView::zoom);
     connect(edit, &QPlainTextEdit::updateRequest, this, [this](const QRect &rect, int dy) {
         if (!m_on[LineNumbers])
@@ -162,7 +176,7 @@ int EditView::gutterWidth() const
     if (!m_on[LineNumbers])
         return 0;
     int digits = 1;
-    for (int n = qMax(1, m_edit->blockCount()); n >= 10; n /= 10)
+    for (int n = qMax(1, m_fillLines >= 0 ? m_fillLines : m_edit->blockCount()); n >= 10; n /= 10)
         ++digits;
     digits = qMax(digits, 3);
     return m_edit->fontMetrics().horizontalAdvance(QLatin1Char('9')) * digits + 12;

@@ -72,5 +72,6 @@ private:
     std::vector<std::pair<int, int>> m_match;
     QTimer m_matchTimer;
     int m_caretBlock = -1;
+    int m_fillLines = -1;  // lines of a text being loaded, until they are in the editor
     double m_baseSize = 0;
 };

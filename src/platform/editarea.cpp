@@ -72,7 +72,32 @@ QString EditArea::textRange(int position, int length) const
     return s;
 }
 
-void EditArea::setText(const QString &text)
+namespace {
+
+// Lines of a text as the editor makes them, and whether the editor keeps the text character
+// for character (it also breaks lines at CR, U+2029 and its two frame marks, and takes CR LF as
+// one break).
+struct FillShape {
+    int lines = 1;
+    bool kept = true;
+};
+
+FillShape shapeOf(const QString &text)
+{
+    FillShape s;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c == u'\n')
+            ++s.lines;
+        else if (c == u'\r' || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1)
+            s.kept = false;
+    }
+    return s;
+}
+
+}  // namespace
+
+void EditArea::setText(const QString &text, Fill fill, const QTextCharFormat &format)
 {
     // Replacing through a cursor keeps the change a single edit; the caret ends at 0.
     QTextCursor c(document());
@@ -83,13 +108,35 @@ void EditArea::setText(const QString &text)
         emit textEdited();
         return;
     }
-    {
-        ++m_grouped;
-        c.beginEditBlock();
-        c.removeSelectedText();
-        c.insertText(text, QTextCharFormat());
-        c.endEditBlock();
-        --m_grouped;
+    FillShape shape;
+    bool holdScrollBar = false;
+    ++m_grouped;
+    if (fill == Fill::Load) {
+        // Dropping the whole document costs a fraction of removing its text through a cursor.
+        if (!wasEmpty)
+            document()->clear();
+        c = QTextCursor(document());
+        if (format.propertyCount() > 0)  // the first line in the format of the others
+            formatDisplay([&] { c.setBlockCharFormat(format); });
+        // The width of the text area is settled while it is empty: a gutter or a scroll bar that
+        // grew after a long text arrived would have every line laid out once more.
+        shape = shapeOf(text);
+        emit filling(shape.lines);
+        const int lineHeight = qMax(1, fontMetrics().lineSpacing());
+        holdScrollBar = verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded && shape.lines > viewport()->height() / lineHeight;
+        if (holdScrollBar)
+            setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    }
+    c.beginEditBlock();
+    c.removeSelectedText();
+    c.insertText(text, format);
+    c.endEditBlock();
+    if (holdScrollBar)
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    --m_grouped;
+    if (fill == Fill::Load && shape.kept) {
+        m_text = text;  // the text as the editor holds it: asking for it costs nothing
+        m_textValid = true;
     }
     QTextCursor caret(document());
     caret.setPosition(0);

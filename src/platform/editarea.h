@@ -29,7 +29,13 @@ public:
     // The whole text. Built from the document on the first call after a change and kept
     // until the next change: asking again is free, a change costs nothing until asked.
     QString text() const;
-    void setText(const QString &text);
+    // How setText replaces the text. Edit: as one change of the text, which the change
+    // handlers follow like any other (a command). Load: a new text altogether; the old one is
+    // dropped at once, the new one arrives in the given character format and is kept as text(),
+    // and the view is made ready for its number of lines before it arrives, so that the editor
+    // does not lay out every line again when the gutter or the scroll bar changes its width.
+    enum class Fill { Edit, Load };
+    void setText(const QString &text, Fill fill = Fill::Edit, const QTextCharFormat &format = QTextCharFormat());
     int textLength() const;
     // Part of the text (line breaks as "\n"), at the cost of its length only.
     QString textRange(int position, int length) const;
@@ -89,6 +95,8 @@ signals:
     // Ctrl+wheel: steps > 0 to enlarge the text, < 0 to shrink it.
     void zoomRequested(int steps);
     void resized();
+    // setText with Fill::Load: the old text is gone and a text of this many lines follows.
+    void filling(int lines);
     // The text changed (never for display formatting).
     void textEdited();
     // Each single change of the text as it happens, in positions of the text: the

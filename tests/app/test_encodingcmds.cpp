@@ -145,6 +145,13 @@ private slots:
         QCOMPARE(w->windowTitle(), caption);
         QCOMPARE(Shared::DocumentPath, path);
         QVERIFY(!w->isModified());
+        // The reopened text is the history's base: an edit undone is no change.
+        w->edit()->setSelStart(3);
+        w->edit()->insert("x");
+        QVERIFY(w->isModified());
+        w->undo();
+        QCOMPARE(w->edit()->text(), QString("<p>､ﾏ､､｡｢､ｽ､ｦ､ﾇ､ｹ</p>"));
+        QVERIFY(!w->isModified());
         // Saved unedited, the bytes do not change.
         QVERIFY(w->save());
         QCOMPARE(readBytes(path), bytes);

@@ -22,6 +22,8 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QtTest>
 #include <memory>
 
@@ -182,6 +184,37 @@ private slots:
         QCOMPARE(readTextFile(w->history().filePath(0)).text, QString("C"));
         for (int i = 1; i < 4; ++i)
             QVERIFY(!QFile::exists(w->history().filePath(i)));
+    }
+
+    void aLoadIsTheHistorysBaseInEveryMode()
+    {
+        // The history takes a loaded text whole, also where the editor breaks lines that the
+        // file does not (U+2029, U+FDD0); the history files follow a load by themselves.
+        const QString p = page("p.htm", "<p>a\xE2\x80\xA9" "b\xEF\xB7\x90" "c</p>\r\n");
+        for (int mode : {0, 1, 2, 3}) {
+            auto w = start(QString(), mode);
+            answer("open", p);
+            w->openDocument();
+            const QString loaded = QStringLiteral("<p>a\nb\nc</p>");
+            QCOMPARE(w->edit()->text(), loaded);
+            QVERIFY(!w->isModified());
+            QVERIFY(!w->action("Modosu")->isEnabled());
+            if (mode == 1 || mode == 3)
+                QTRY_COMPARE(readTextFile(w->history().filePath(0)).text, loaded);
+            w->edit()->setSelStart(5);
+            w->edit()->insert("x");
+            QVERIFY(w->isModified());
+            if (mode != 0) {
+                w->undo();
+                QCOMPARE(w->edit()->text(), loaded);
+                QVERIFY(!w->isModified());
+            }
+            // The loaded text is black, as after a colour reset.
+            for (QTextBlock b = w->edit()->document()->firstBlock(); b.isValid(); b = b.next())
+                for (auto it = b.begin(); !it.atEnd(); ++it)
+                    QCOMPARE(it.fragment().charFormat().foreground().color(), QColor(Qt::black));
+            QVERIFY(w->shutDown());
+        }
     }
 
     void cancelledPickersLeaveTextAndSelection()

@@ -1,6 +1,7 @@
 // The document: its modified state as the text changes, loads and saves; where it lives
 // after Save As; a file changed by another program.
 #include "document/document.h"
+#include "document/preread.h"
 #include "platform/shared.h"
 
 #include <QFile>
@@ -169,6 +170,54 @@ private slots:
         QVERIFY(r.status != TextFileRead::Ok);
         QCOMPARE(doc.format().encoding, QByteArray("Shift_JIS"));
         QVERIFY(doc.isModified());
+    }
+
+    void aPageReadAheadIsTakenOnlyWhileItIsCurrent()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.filePath("a.htm");
+        const QString b = dir.filePath("b.htm");
+        // Shift_JIS with mixed line ends: the read ahead keeps the bytes and format as a load does.
+        const QByteArray bytes = "<p>\x93\xfa\x96\x7b\x8c\xea</p>\r\n<br>\n\x82\xa0\r\n";
+        writeBytes(a, bytes);
+        writeBytes(b, "b\r\n");
+
+        // Taken by the load of its own path, once; the document is as after any load.
+        Preread::start(a);
+        Document doc;
+        const TextFileRead r = doc.load(a, "a.htm");
+        const TextFileRead direct = readTextFile(a);
+        QCOMPARE(r.text, direct.text);
+        QCOMPARE(r.format.encoding, QByteArray("Shift_JIS"));
+        QCOMPARE(doc.format().lineEnd, direct.format.lineEnd);
+        QVERIFY(doc.format().origin && doc.format().origin->bytes == bytes);
+        QVERIFY(!doc.isModified());
+        QVERIFY(!doc.isChangedOnDisk());
+        QVERIFY(!Preread::take(a));
+
+        // Another path reads on its own; the read ahead stays for its page.
+        Preread::start(a);
+        QCOMPARE(doc.load(b, "b.htm").text, QString("b"));
+        QVERIFY(Preread::take(a));
+
+        // A file changed after the read began is read again.
+        Preread::start(a);
+        QTest::qWait(20);
+        writeBytes(a, "<p>new, and longer</p>\r\n");
+        QVERIFY(!Preread::take(a));
+        Preread::start(a);
+        writeBytes(a, "<p>newer, and longer</p>\r\n");
+        QCOMPARE(doc.load(a, "a.htm").text, QString("<p>newer, and longer</p>"));
+        QVERIFY(!doc.isChangedOnDisk());
+
+        // A missing or unreadable page ahead changes nothing.
+        Preread::start(dir.filePath("missing.htm"));
+        QCOMPARE(doc.load(dir.filePath("missing.htm"), "missing.htm").status, TextFileRead::Missing);
+        Preread::start(dir.path());
+        QCOMPARE(doc.load(dir.path(), "dir").status, TextFileRead::Unreadable);
+        QCOMPARE(doc.path(), dir.filePath("missing.htm"));
+        Preread::start(QString());
+        QVERIFY(!Preread::take(QString()));
     }
 
     void fileChangedByAnotherProgram()

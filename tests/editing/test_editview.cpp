@@ -93,6 +93,7 @@ private slots:
     void matchingPairsAndJump();
     void zoomAndOptions();
     void longLinesStayPlain();
+    void aLoadedPageFindsTheGutterReady();
 };
 
 void TestEditView::coloursFollowTheText()
@@ -287,6 +288,34 @@ void TestEditView::longLinesStayPlain()
     QVERIFY(!edit->document()->firstBlock().layout()->formats().isEmpty());
     edit->setSelStart(1);
     QVERIFY(!view->jumpToPartner());
+}
+
+void TestEditView::aLoadedPageFindsTheGutterReady()
+{
+    // The gutter takes its width for the new number of lines before they arrive, so the lines
+    // are not laid out once more for a narrower text area; the colours follow as after any change.
+    edit->setText("<p>short</p>");
+    QCoreApplication::processEvents();
+    const int narrow = view->gutterWidth();
+    int widthWhileFilling = -1;
+    connect(edit->document(), &QTextDocument::contentsChange, edit.get(), [&](int, int, int added) {
+        if (added > 0)
+            widthWhileFilling = edit->viewport()->width();
+    });
+    edit->setText(page(20000), EditArea::Fill::Load);
+    QCoreApplication::processEvents();
+    QVERIFY(view->gutterWidth() > narrow);
+    QCOMPARE(view->gutter()->width(), view->gutterWidth());
+    QCOMPARE(widthWhileFilling, edit->viewport()->width());
+    edit->repaint();
+    QCOMPARE(shownColour(*edit, edit->document()->findBlockByNumber(1).position() + 1), live(Syntax::Kind::TagName));
+    view->highlighter()->finish();
+    QVERIFY(statesAgree(*edit));
+    // Back to a short page: the gutter narrows again.
+    edit->setText("<p>short</p>", EditArea::Fill::Load);
+    QCoreApplication::processEvents();
+    QCOMPARE(view->gutterWidth(), narrow);
+    QCOMPARE(view->gutter()->width(), narrow);
 }
 
 QTEST_MAIN(TestEditView)

@@ -3,6 +3,9 @@
 #include "platform/editarea.h"
 
 #include <QMimeData>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QSignalSpy>
 #include <QTextCharFormat>
 #include <QtTest>
@@ -74,6 +77,97 @@ private slots:
         QCOMPARE(edit.selText(), QStringLiteral("a\u00A0b&n"));
         edit.select(9, 4);
         QCOMPARE(edit.selText(), QStringLiteral("\nc\u2028d"));
+    }
+
+    void loadingReplacesTheWholeText_data()
+    {
+        QTest::addColumn<QString>("loaded");
+        QTest::addColumn<QString>("shown");  // what the editor makes of it
+        QTest::newRow("plain") << QStringLiteral("<p>一</p>\n\n<b>\u00A0</b>\u2028x") << QStringLiteral("<p>一</p>\n\n<b>\u00A0</b>\u2028x");
+        QTest::newRow("empty") << QString() << QString();
+        // Characters the editor itself takes as line breaks (CR LF as one).
+        QTest::newRow("breaks") << QStringLiteral("a\r\nb\rc\u2029d\uFDD0e\uFDD1f") << QStringLiteral("a\nb\nc\nd\ne\nf");
+    }
+    void loadingReplacesTheWholeText()
+    {
+        QFETCH(QString, loaded);
+        QFETCH(QString, shown);
+        EditArea edit;
+        edit.resize(300, 200);
+        edit.show();
+        edit.setText(QStringLiteral("old <b>text</b>\nof many\nlines"));
+        edit.select(4, 3);
+        edit.setSelectionColor(Qt::red);
+        QSignalSpy changes(&edit, &EditArea::textEdited);
+        QSignalSpy filling(&edit, &EditArea::filling);
+        QTextCharFormat black;
+        black.setForeground(Qt::black);
+        const quint64 revision = edit.revision();
+
+        edit.setText(loaded, EditArea::Fill::Load, black);
+        QCOMPARE(changes.count(), 1);
+        QVERIFY(edit.revision() > revision);
+        QCOMPARE(filling.count(), 1);
+        if (shown == loaded)  // the gutter is told the number of lines before they arrive
+            QCOMPARE(filling.at(0).at(0).toInt(), edit.blockCount());
+        QCOMPARE(edit.text(), shown);
+        QCOMPARE(edit.textLength(), int(shown.size()));
+        QCOMPARE(edit.textRange(0, 3), shown.left(3));
+        QCOMPARE(edit.selStart(), 0);
+        QCOMPARE(edit.selLength(), 0);
+        // The text as the document holds it, read afresh, is the same.
+        QString fresh = edit.document()->toRawText();
+        fresh.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        QCOMPARE(fresh, shown);
+        // Every character and every line in the given format; nothing of the old colours.
+        for (QTextBlock b = edit.document()->firstBlock(); b.isValid(); b = b.next()) {
+            QCOMPARE(b.charFormat().foreground().color(), QColor(Qt::black));
+            for (auto it = b.begin(); !it.atEnd(); ++it)
+                QCOMPARE(it.fragment().charFormat(), QTextCharFormat(black));
+        }
+        QCOMPARE(edit.verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+
+        // Edits after a load are followed as always.
+        edit.setSelStart(edit.textLength());
+        edit.insert(QStringLiteral("!"));
+        QCOMPARE(edit.text(), shown + QStringLiteral("!"));
+        QCOMPARE(changes.count(), 2);
+    }
+
+    void loadingALongTextKeepsTheWidthAndShowsTheTop()
+    {
+        EditArea edit;
+        edit.resize(400, 300);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        QString page;
+        for (int i = 0; i < 3000; ++i)
+            page += QStringLiteral("<p>line %1</p>\n").arg(i);
+        // While the lines arrive the text area already has the width it keeps: the scroll bar
+        // is there before them.
+        int widthWhileFilling = -1;
+        connect(edit.document(), &QTextDocument::contentsChange, &edit, [&](int, int, int added) {
+            if (added > 0)
+                widthWhileFilling = edit.viewport()->width();
+        });
+        edit.setText(page, EditArea::Fill::Load);
+        QCoreApplication::processEvents();
+        QVERIFY(edit.verticalScrollBar()->isVisible());
+        QCOMPARE(widthWhileFilling, edit.viewport()->width());
+
+        // Loading again while scrolled down shows the new text from its top.
+        edit.verticalScrollBar()->setValue(2000);
+        edit.setSelStart(edit.textLength());
+        edit.setText(page.left(page.size() / 2), EditArea::Fill::Load);
+        QCoreApplication::processEvents();
+        QCOMPARE(edit.verticalScrollBar()->value(), 0);
+        QCOMPARE(edit.firstVisible().blockNumber(), 0);
+        QCOMPARE(widthWhileFilling, edit.viewport()->width());
+        // A short text lets the scroll bar go again.
+        edit.setText(QStringLiteral("short"), EditArea::Fill::Load);
+        QCoreApplication::processEvents();
+        QVERIFY(!edit.verticalScrollBar()->isVisible());
+        QCOMPARE(edit.verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
     }
 
     void changeSignal()
