@@ -9,6 +9,7 @@
 #include "palettetable.h"
 #include "undocontroller.h"
 #include "document/docpaths.h"
+#include "document/preread.h"
 #include "document/encoding.h"
 #include "document/recovery.h"
 #include "dialogs/tablewizard.h"
@@ -433,6 +434,7 @@ void MainWindow::startUp(const QString &commandLine, const Progress &progress)
     const bool restored = offerRecoveries(commandLine);
     history().setInstance(std::max(0, m_recovery->slot()));
     if (restored) {
+        Preread::take(DocPaths::absolute(commandLine));  // the page opens in another instance
         say(QString(), true);
         return;
     }
