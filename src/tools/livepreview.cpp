@@ -363,11 +363,12 @@ void LivePreview::loadEnded(const QUrl &url, bool ok)
         m_lastRender = took;
     m_delay = LiveSource::nextDelay(m_delay, took);
     emit updated(ok, took);
-    // What was typed may have grown beyond the view: the caret's element is brought back in.
-    if (ok && std::exchange(m_caretSinceLoad, false)) {
+    // What was typed may have grown beyond the view: the caret's element is brought back in
+    // (and whatever else was put off while the update was on its way).
+    if (ok && std::exchange(m_caretSinceLoad, false))
         m_caretMoved = true;
+    if (ok && (m_caretMoved || m_scrolled))
         follow();
-    }
     if (m_prepared)
         loadWhenReady();
     else if (m_dirty && !m_pause.isActive())
@@ -378,8 +379,15 @@ void LivePreview::follow()
 {
     const bool caret = std::exchange(m_caretMoved, false);
     const bool scrolled = std::exchange(m_scrolled, false);
-    if (!m_shown || !m_view || m_shownUrl.isEmpty() || m_loading || !m_view->isVisible())
+    if (!m_shown || !m_view || m_shownUrl.isEmpty() || !m_view->isVisible())
         return;
+    if (m_dirty || m_pause.isActive() || m_preparing || m_loading) {
+        // The page is about to be replaced: following it now would only scroll the old one and
+        // repaint the view while the user types. The update follows once it is shown.
+        m_caretMoved = caret;
+        m_scrolled = scrolled;
+        return;
+    }
     int line;
     bool toTop = false;
     if (caret) {
