@@ -112,9 +112,15 @@ bool liveOn()
     setLive(true);
     if (!QTest::qWaitFor([&] { return !updated.isEmpty(); }, 60000) || !updated.last().first().toBool())
         return false;
-    // Nothing else pending: one more pause, and no copy in flight.
-    QTest::qWait(LiveSource::kLongestDelay + 100);
-    return QTest::qWaitFor([&] { return !live->isBusy(); }, 60000);
+    // Nothing else pending: no update started within the longest pause, and no copy in flight
+    // (a page opened just before may still be on its way).
+    do {
+        updated.clear();
+        QTest::qWait(LiveSource::kLongestDelay + 100);
+        if (!QTest::qWaitFor([&] { return !live->isBusy(); }, 60000))
+            return false;
+    } while (!updated.isEmpty());
+    return true;
 }
 
 // With TARNELL_LIVE_TRACE set: the engine's own timing of the page's load (ms since its
