@@ -310,14 +310,15 @@ class WebEngineModule : public QObject, public Browser::Engine {
     Q_INTERFACES(Browser::Engine)
 
 public:
-    bool installSchemeHandler(const QByteArray &scheme, Browser::SchemeHandler handler) override
+    bool installSchemeHandler(const QByteArray &scheme, Browser::SchemeHandler handler, Browser::SchemeSyntax syntax) override
     {
         if (m_pagesMade)
             return false;
         if (!QWebEngineUrlScheme::schemeByName(scheme).name().isEmpty() || m_handlers.contains(scheme))
             return false;
         QWebEngineUrlScheme s(scheme);
-        s.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+        s.setSyntax(syntax == Browser::SchemeSyntax::Host ? QWebEngineUrlScheme::Syntax::Host
+                                                          : QWebEngineUrlScheme::Syntax::Path);
         s.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalAccessAllowed |
                    QWebEngineUrlScheme::CorsEnabled);
         QWebEngineUrlScheme::registerScheme(s);

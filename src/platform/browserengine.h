@@ -32,6 +32,11 @@ struct Reply {
 };
 using SchemeHandler = std::function<Reply(const QUrl &url)>;
 
+// How the addresses of a scheme are built. Path: scheme:/path, each page an origin of its own
+// (the engine gives every load a fresh renderer process). Host: scheme://host/path, one origin
+// per host, so that the loads of one view share a renderer that stays warm.
+enum class SchemeSyntax { Path, Host };
+
 // Decides whether a page may go to url; the program's own loads ask too.
 using NavigationFilter = std::function<bool(const QUrl &url, Navigation how, bool mainFrame)>;
 
@@ -100,11 +105,11 @@ public:
     virtual ~Engine() = default;
     // Serves every URL of the scheme through handler. Schemes are registered before the
     // first page exists; a scheme added later is refused (false).
-    virtual bool installSchemeHandler(const QByteArray &scheme, SchemeHandler handler) = 0;
+    virtual bool installSchemeHandler(const QByteArray &scheme, SchemeHandler handler, SchemeSyntax syntax) = 0;
     virtual Page *createPage(QWidget *parent, PageKind kind) = 0;
 };
 
 }
 
-#define TARNELL_BROWSER_ENGINE_IID "org.tarnell.Browser.Engine/2"
+#define TARNELL_BROWSER_ENGINE_IID "org.tarnell.Browser.Engine/3"
 Q_DECLARE_INTERFACE(Browser::Engine, TARNELL_BROWSER_ENGINE_IID)

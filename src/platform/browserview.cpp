@@ -24,6 +24,7 @@ struct Module {
     Browser::Engine *engine = nullptr;
     QString error;
     QHash<QByteArray, Browser::SchemeHandler> schemes;
+    QHash<QByteArray, Browser::SchemeSyntax> syntaxes;
 };
 
 Module &module()
@@ -55,12 +56,13 @@ QString BrowserView::modulePath()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/tarnell-browser.so");
 }
 
-bool BrowserView::addScheme(const QByteArray &scheme, Browser::SchemeHandler handler)
+bool BrowserView::addScheme(const QByteArray &scheme, Browser::SchemeHandler handler, Browser::SchemeSyntax syntax)
 {
     Module &m = module();
     if (m.tried || m.schemes.contains(scheme))
         return false;
     m.schemes.insert(scheme, std::move(handler));
+    m.syntaxes.insert(scheme, syntax);
     return true;
 }
 
@@ -98,7 +100,7 @@ Browser::Engine *BrowserView::engine()
         return nullptr;
     }
     for (auto it = m.schemes.cbegin(); it != m.schemes.cend(); ++it)
-        m.engine->installSchemeHandler(it.key(), it.value());
+        m.engine->installSchemeHandler(it.key(), it.value(), m.syntaxes.value(it.key()));
     return m.engine;
 }
 

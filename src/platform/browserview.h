@@ -41,7 +41,8 @@ public:
 
     // Schemes the program serves itself. Added before the first view is made (at start-up
     // is cheap: nothing is loaded until then); later additions are refused.
-    static bool addScheme(const QByteArray &scheme, Browser::SchemeHandler handler);
+    static bool addScheme(const QByteArray &scheme, Browser::SchemeHandler handler,
+                          Browser::SchemeSyntax syntax = Browser::SchemeSyntax::Path);
     // The engine, loaded on the first call; nullptr (with loadError()) when the module
     // cannot be opened.
     static Browser::Engine *engine();

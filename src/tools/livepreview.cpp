@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QHash>
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSplitter>
@@ -17,6 +18,9 @@
 
 #include <algorithm>
 #include <utility>
+
+// The steps of each update with their times (QT_LOGGING_RULES="tarnell.live.debug=true").
+Q_LOGGING_CATEGORY(lcLive, "tarnell.live", QtWarningMsg)
 
 namespace {
 
@@ -45,6 +49,7 @@ Browser::Reply serveLive(const QUrl &url)
         }
         reply.mimeType = it->mimeType;
         reply.data = it->bytes;
+        qCDebug(lcLive) << "served" << reply.data.size() << "bytes to" << url.query();
         return reply;
     }
     return PreviewPane::serveFile(url);
@@ -123,7 +128,7 @@ int nextViewer()
 
 void LivePreview::registerScheme()
 {
-    static const bool done = BrowserView::addScheme(LiveSource::kScheme, serveLive);
+    static const bool done = BrowserView::addScheme(LiveSource::kScheme, serveLive, Browser::SchemeSyntax::Host);
     (void)done;
 }
 
@@ -281,8 +286,12 @@ void LivePreview::startUpdate()
     const QString text = m_edit->text();
     const Document doc = m_document();
     const quint64 serial = ++m_serial;
+    qCDebug(lcLive) << "update" << serial << "text read after" << m_clock.nsecsElapsed() / 1000 << "us";
     QThreadPool::globalInstance()->start([text, doc, serial, guard = QPointer<LivePreview>(this)] {
+        QElapsedTimer work;
+        work.start();
         const LiveSource::Served served = LiveSource::serve(text, doc.format);
+        qCDebug(lcLive) << "copy" << serial << "made in" << work.elapsed() << "ms";
         QMetaObject::invokeMethod(
             qApp, [guard, served, path = doc.path, serial] {
                 if (guard)
@@ -314,6 +323,7 @@ void LivePreview::loadWhenReady()
     if (!m_answered || m_loading) {
         // No answer in time: the page hangs. Its renderer goes, the copy is loaded into a new one.
         m_view->abandonRenderer();
+        m_retries = 1;
     }
     m_prepared = false;
     m_preparing = false;
@@ -326,6 +336,7 @@ void LivePreview::loadWhenReady()
     m_loadingSerial = m_serial;
     m_loadingUrl = LiveSource::pageUrl(m_servedPath, m_viewer, m_loadingSerial);
     m_pageExists = true;
+    qCDebug(lcLive) << "load" << m_loadingSerial << "starts" << m_loadClock.elapsed() << "ms after the pause";
     m_view->loadAt(m_loadingUrl, at);
 }
 
@@ -335,18 +346,29 @@ void LivePreview::loadEnded(const QUrl &url, bool ok)
     quint64 serial = 0;
     if (!m_loading || !LiveSource::isPageRequest(url, nullptr, &serial) || serial != m_loadingSerial)
         return;
+    if (!ok && m_retries > 0) {
+        // The renderer just ended was still there when this load began (the next one is of the
+        // same origin and went to it): once it is gone, the engine starts a new one.
+        --m_retries;
+        qCDebug(lcLive) << "load" << serial << "again after the renderer ended";
+        m_view->loadAt(m_loadingUrl, QPointF());
+        return;
+    }
+    m_retries = 0;
     m_loading = false;
     m_shownUrl = m_loadingUrl;
     const qint64 took = m_loadClock.elapsed();
+    qCDebug(lcLive) << "load" << serial << (ok ? "ended" : "failed") << took << "ms after the pause";
     if (ok)
         m_lastRender = took;
     m_delay = LiveSource::nextDelay(m_delay, took);
     emit updated(ok, took);
-    // What was typed may have grown beyond the view: the caret's element is brought back in.
-    if (ok && std::exchange(m_caretSinceLoad, false)) {
+    // What was typed may have grown beyond the view: the caret's element is brought back in
+    // (and whatever else was put off while the update was on its way).
+    if (ok && std::exchange(m_caretSinceLoad, false))
         m_caretMoved = true;
+    if (ok && (m_caretMoved || m_scrolled))
         follow();
-    }
     if (m_prepared)
         loadWhenReady();
     else if (m_dirty && !m_pause.isActive())
@@ -357,8 +379,15 @@ void LivePreview::follow()
 {
     const bool caret = std::exchange(m_caretMoved, false);
     const bool scrolled = std::exchange(m_scrolled, false);
-    if (!m_shown || !m_view || m_shownUrl.isEmpty() || m_loading || !m_view->isVisible())
+    if (!m_shown || !m_view || m_shownUrl.isEmpty() || !m_view->isVisible())
         return;
+    if (m_dirty || m_pause.isActive() || m_preparing || m_loading) {
+        // The page is about to be replaced: following it now would only scroll the old one and
+        // repaint the view while the user types. The update follows once it is shown.
+        m_caretMoved = caret;
+        m_scrolled = scrolled;
+        return;
+    }
     int line;
     bool toTop = false;
     if (caret) {

@@ -98,6 +98,7 @@ private:
     quint64 m_probe = 0;
     bool m_loading = false;
     bool m_pageExists = false; // a copy was loaded into the page's current renderer
+    int m_retries = 0;         // loads to repeat when they fail (after a hung renderer ended)
     quint64 m_serial = 0;         // of the copy prepared last
     quint64 m_loadingSerial = 0;  // of the copy loaded last
     QByteArray m_readyBytes;

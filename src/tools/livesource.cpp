@@ -156,6 +156,7 @@ QUrl pageUrl(const QString &documentPath, int viewer, quint64 serial)
 {
     QUrl url;
     url.setScheme(QString::fromLatin1(kScheme));
+    url.setHost(QString::fromLatin1(kHost));
     url.setPath(QFileInfo(documentPath).absoluteFilePath());
     url.setQuery(QStringLiteral("live=%1.%2").arg(viewer).arg(serial));
     return url;

@@ -35,8 +35,11 @@ inline constexpr int kShortestDelay = 300;
 inline constexpr int kLongestDelay = 3000;
 int nextDelay(int previousDelay, qint64 renderMs);
 
-// The URL scheme the live preview serves through.
+// The URL scheme the live preview serves through, and the one host its addresses name: every
+// copy of every document is of one origin, so the engine keeps one renderer for all updates
+// instead of starting a new one per copy.
 inline constexpr char kScheme[] = "tarnell-live";
+inline constexpr char kHost[] = "page";
 
 // The address a served copy is shown at: under the document's own path, so that relative
 // addresses resolve beside it. viewer tells the live previews of one process apart, serial the

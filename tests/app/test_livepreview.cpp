@@ -205,6 +205,11 @@ private slots:
         // The keyboard stayed with the editor throughout.
         QVERIFY(w->edit()->hasFocus());
 
+        // Every copy is of one origin (the renderer is kept between updates): what the page
+        // stores for its session is still there after the next update.
+        QCOMPARE(eval(view, "sessionStorage.setItem('kept', 'yes'); location.origin").toString(),
+                 QString("tarnell-live://page"));
+
         // A new title from the editor.
         updated.clear();
         const int title = int(w->edit()->text().indexOf("題名"));
@@ -212,6 +217,7 @@ private slots:
         w->edit()->insert("新しい題");
         waitForUpdate(w.get(), updated);
         QCOMPARE(eval(view, "document.title").toString(), QString("新しい題"));
+        QCOMPARE(eval(view, "sessionStorage.getItem('kept')").toString(), QString("yes"));
 
         // The lines are marked in the page only; the text in the editor has no marks.
         QCOMPARE(eval(view, "document.getElementById('t').getAttribute('data-tarnell-line')").toString(), QString("4"));
@@ -262,6 +268,21 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w->edit()->textCursor().blockNumber(), 260, 10000);
         QCOMPARE(w->edit()->textCursor().positionInBlock(), 0);
         QCOMPARE(view->url(), url);
+
+        // Typing near the top: the page about to be replaced is left where it is while the pause
+        // runs (moving it would only repaint the old page), and the caret's paragraph comes
+        // into view once the new copy is shown.
+        updated.clear();
+        const int reading = eval(view, "window.scrollY").toInt();
+        QVERIFY(reading > 1000);
+        const QTextBlock near = w->edit()->document()->findBlockByNumber(20);
+        w->edit()->setSelStart(near.position() + int(near.text().indexOf("</p>")));
+        w->edit()->insert("!");
+        QTest::qWait(200);  // past the following's delay, within the pause
+        QCOMPARE(eval(view, "window.scrollY").toInt(), reading);
+        waitForUpdate(w.get(), updated);
+        QTRY_VERIFY_WITH_TIMEOUT(eval(view, "window.scrollY").toInt() < 1000, 10000);
+        QCOMPARE(eval(view, "document.getElementById('p20').textContent").toString(), QString("paragraph 20!"));
     }
 
     void pageMayNotGoAnywhere()

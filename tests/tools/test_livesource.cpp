@@ -155,6 +155,14 @@ private slots:
         const QUrl picture = url.resolved(QUrl("img/写真.png"));
         QCOMPARE(picture.path(), QString("/home/利用者/サイト/img/写真.png"));
         QVERIFY(!LiveSource::isPageRequest(picture));
+        // Every copy of every document is of one origin: the engine then keeps the renderer it
+        // has instead of starting another for each update.
+        const QUrl other = LiveSource::pageUrl("/tmp/別の/page.htm", 1, 7);
+        QVERIFY(!url.host().isEmpty());
+        QCOMPARE(other.host(), url.host());
+        QCOMPARE(other.scheme(), url.scheme());
+        QCOMPARE(url.resolved(QUrl("/css/a.css")).host(), url.host());
+        QCOMPARE(url.resolved(QUrl("/css/a.css")).path(), QString("/css/a.css"));
         QVERIFY(!LiveSource::isPageRequest(QUrl("tarnell-live:/a.htm?live=x.1")));
         QVERIFY(!LiveSource::isPageRequest(QUrl("tarnell-file:/a.htm?live=1.1")));
     }
