@@ -162,7 +162,7 @@ int EditView::gutterWidth() const
     if (!m_on[LineNumbers])
         return 0;
     int digits = 1;
-    for (int n = qMax(1, m_edit->blockCount()); n >= 10; n /= 10)
+    for (int n = qMax(1, m_edit->lineCount()); n >= 10; n /= 10)
         ++digits;
     digits = qMax(digits, 3);
     return m_edit->fontMetrics().horizontalAdvance(QLatin1Char('9')) * digits + 12;
@@ -187,24 +187,26 @@ void EditView::paintGutter(QPainter &p, const QRect &rect)
     normal.setItalic(false);
     QFont bold = normal;
     bold.setBold(true);
-    const int caretBlock = m_edit->textCursor().blockNumber();
+    const int caretLine = m_edit->lineNumber(m_edit->textCursor().block());
     const int right = m_gutter->width() - 6;
     for (QTextBlock b = m_edit->firstVisible(); b.isValid(); b = b.next()) {
-        if (!b.isVisible())
+        // A display line that continues a long line has no number of its own.
+        if (!b.isVisible() || m_edit->isContinuation(b))
             continue;
         const QRectF r = m_edit->blockRect(b);
         if (r.top() > rect.bottom())
             break;
         if (r.bottom() < rect.top())
             continue;
-        const bool caret = b.blockNumber() == caretBlock;
+        const int number = m_edit->lineNumber(b);
+        const bool caret = number == caretLine;
         p.setFont(caret ? bold : normal);
         p.setPen(Scheme::colour(caret ? Scheme::Surface::GutterCaret : Scheme::Surface::GutterText, d));
         // The number sits on the block's first line (also when the line wraps).
         const int lineHeight = b.layout() && b.layout()->lineCount() > 0 ? int(b.layout()->lineAt(0).height())
                                                                           : m_edit->fontMetrics().height();
         p.drawText(QRect(0, int(r.top()), right, lineHeight), Qt::AlignRight | Qt::AlignVCenter,
-                   QString::number(b.blockNumber() + 1));
+                   QString::number(number + 1));
     }
 }
 
@@ -287,7 +289,7 @@ void EditView::paintAfter(QPainter &p, const QRect &rect)
                 p.drawLine(QPointF(r, y), QPointF(r - 3, y + 3));
             }
         }
-        if (m_on[LineEnds] && b.next().isValid() && layout->lineCount() > 0) {
+        if (m_on[LineEnds] && b.next().isValid() && !m_edit->isContinuation(b.next()) && layout->lineCount() > 0) {
             const QTextLine last = layout->lineAt(layout->lineCount() - 1);
             const qreal x = br.left() + last.cursorToX(int(text.size())) + 3;
             const qreal top = br.top() + last.y();
@@ -452,7 +454,7 @@ bool EditView::jumpToPartner()
                                [this](const QTextBlock &b) { return m_highlighter->entryState(b); });
     if (!p)
         return false;
-    m_edit->setSelStart(p->target);
+    m_edit->setSelStart(m_edit->textPosition(p->target));
     m_edit->ensureCursorVisible();
     return true;
 }
