@@ -15,6 +15,7 @@
 #include <QTextLayout>
 #include <QWidget>
 
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -37,6 +38,8 @@ constexpr int kJumpReach = 8'000'000;
 constexpr int kChunkBlocks = 512;
 // Lines either way within which a bracket's partner is looked for.
 constexpr int kBracketLines = 1000;
+// Characters a chunk or the bracket window holds at most when long lines are cut.
+constexpr int kChunkChars = 65'536;
 
 class Gutter : public QWidget {
 public:
@@ -73,17 +76,24 @@ bool readable(const QTextBlock &b)
     return b.isValid() && b.length() <= LiveHighlighter::MaxLineLength;
 }
 
-QTextBlock advance(QTextBlock b, int n)
+// n blocks on (or back), fewer when they hold more than chars characters.
+QTextBlock advance(QTextBlock b, int n, int chars = INT_MAX)
 {
-    for (int i = 0; i < n && readable(b.next()); ++i)
+    int read = b.length();
+    for (int i = 0; i < n && read < chars && readable(b.next()); ++i) {
         b = b.next();
+        read += b.length();
+    }
     return b;
 }
 
-QTextBlock retreat(QTextBlock b, int n)
+QTextBlock retreat(QTextBlock b, int n, int chars = INT_MAX)
 {
-    for (int i = 0; i < n && readable(b.previous()); ++i)
+    int read = b.length();
+    for (int i = 0; i < n && read < chars && readable(b.previous()); ++i) {
         b = b.previous();
+        read += b.length();
+    }
     return b;
 }
 
@@ -351,8 +361,10 @@ struct Partner {
 
 // The tag or bracket at pos in the document and its partner, looked for chunk by chunk
 // from the caret's line outwards. stateOf gives the tokenizer state at a block's start.
+// Display lines of a long line are blocks of up to a few thousand characters: chunks and
+// the bracket window are then bounded by chunkChars characters as well.
 template <typename StateOf>
-std::optional<Partner> findPartner(QTextDocument *doc, int pos, int reachLimit, StateOf stateOf)
+std::optional<Partner> findPartner(QTextDocument *doc, int pos, int reachLimit, int chunkChars, StateOf stateOf)
 {
     const QTextBlock home = doc->findBlock(pos);
     if (!readable(home))
@@ -372,7 +384,7 @@ std::optional<Partner> findPartner(QTextDocument *doc, int pos, int reachLimit, 
                 over = f.feed(tags[k]);
             int state = endState;
             for (QTextBlock b = home.next(); readable(b) && !over && reach < reachLimit;) {
-                const QTextBlock last = advance(b, kChunkBlocks - 1);
+                const QTextBlock last = advance(b, kChunkBlocks - 1, chunkChars);
                 const QString chunk = blockText(b, last);
                 reach += int(chunk.size());
                 for (const TagMatch::Tag &x : TagMatch::scanTags(chunk, state, b.position(), &state))
@@ -387,7 +399,7 @@ std::optional<Partner> findPartner(QTextDocument *doc, int pos, int reachLimit, 
             for (int k = i - 1; k >= 0 && !over; --k)
                 over = bk.feed(tags[k]);
             for (QTextBlock e = home.previous(); readable(e) && !over && reach < reachLimit;) {
-                const QTextBlock first = retreat(e, kChunkBlocks - 1);
+                const QTextBlock first = retreat(e, kChunkBlocks - 1, chunkChars);
                 const QString chunk = blockText(first, e);
                 reach += int(chunk.size());
                 const std::vector<TagMatch::Tag> part = TagMatch::scanTags(chunk, stateOf(first), first.position());
@@ -410,8 +422,8 @@ std::optional<Partner> findPartner(QTextDocument *doc, int pos, int reachLimit, 
     const auto at = [&own](int p) { return p >= 0 && std::find(own.begin(), own.end(), p) != own.end(); };
     if (!at(pos) && !at(pos - 1))
         return std::nullopt;
-    const QTextBlock first = retreat(home, kBracketLines);
-    const QTextBlock last = advance(home, kBracketLines);
+    const QTextBlock first = retreat(home, kBracketLines, chunkChars);
+    const QTextBlock last = advance(home, kBracketLines, chunkChars);
     const QString window = blockText(first, last);
     const std::vector<int> brackets = TagMatch::bracketPositions(window, stateOf(first), first.position());
     for (int p : {pos, pos - 1}) {
@@ -427,12 +439,19 @@ std::optional<Partner> findPartner(QTextDocument *doc, int pos, int reachLimit, 
 
 }
 
+namespace {
+int chunkCharsFor(const EditArea *edit)
+{
+    return edit->softBreakCount() > 0 ? kChunkChars : INT_MAX;
+}
+}
+
 void EditView::findMatch()
 {
     repaintMatch();
     m_match.clear();
     if (m_on[Highlight]) {
-        const auto p = findPartner(m_edit->document(), m_edit->textCursor().position(), kHighlightReach,
+        const auto p = findPartner(m_edit->document(), m_edit->textCursor().position(), kHighlightReach, chunkCharsFor(m_edit),
                                    [this](const QTextBlock &b) { return m_highlighter->entryState(b); });
         if (p) {
             m_match.push_back(p->here);
@@ -450,7 +469,7 @@ void EditView::updateMatchNow()
 
 bool EditView::jumpToPartner()
 {
-    const auto p = findPartner(m_edit->document(), m_edit->textCursor().position(), kJumpReach,
+    const auto p = findPartner(m_edit->document(), m_edit->textCursor().position(), kJumpReach, chunkCharsFor(m_edit),
                                [this](const QTextBlock &b) { return m_highlighter->entryState(b); });
     if (!p)
         return false;

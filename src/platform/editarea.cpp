@@ -198,13 +198,19 @@ QString EditArea::docText(int from, int to) const
     c.setPosition(from);
     c.setPosition(to, QTextCursor::KeepAnchor);
     QString s = c.selectedText();
-    if (!m_soft.empty()) {
-        const auto first = std::lower_bound(m_soft.begin(), m_soft.end(), from);
-        const auto last = std::lower_bound(first, m_soft.end(), to);
-        for (auto it = last; it != first;) {
-            --it;
-            s.remove(*it - from, 1);
+    const auto first = std::lower_bound(m_soft.begin(), m_soft.end(), from);
+    const auto last = std::lower_bound(first, m_soft.end(), to);
+    if (first != last) {
+        // Piece by piece: removing the breaks one at a time would move the rest each time.
+        QString whole;
+        whole.reserve(s.size() - (last - first));
+        qsizetype at = 0;
+        for (auto it = first; it != last; ++it) {
+            whole.append(QStringView(s).mid(at, *it - from - at));
+            at = *it - from + 1;
         }
+        whole.append(QStringView(s).mid(at));
+        s = std::move(whole);
     }
     s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     return s;
