@@ -200,13 +200,13 @@ void EditView::paintGutter(QPainter &p, const QRect &rect)
     const int caretLine = m_edit->lineNumber(m_edit->textCursor().block());
     const int right = m_gutter->width() - 6;
     for (QTextBlock b = m_edit->firstVisible(); b.isValid(); b = b.next()) {
-        // A display line that continues a long line has no number of its own.
-        if (!b.isVisible() || m_edit->isContinuation(b))
+        if (!b.isVisible())
             continue;
         const QRectF r = m_edit->blockRect(b);
         if (r.top() > rect.bottom())
             break;
-        if (r.bottom() < rect.top())
+        // A display line that continues a long line has no number of its own.
+        if (r.bottom() < rect.top() || m_edit->isContinuation(b))
             continue;
         const int number = m_edit->lineNumber(b);
         const bool caret = number == caretLine;
