@@ -5,6 +5,8 @@
 //
 //   bench/longline [MB ...]     (default: 1 and 5)
 //   LONGLINE_SHAPING=1 bench/longline ...   the same with text shaping, as the editor had it before
+//   longline --write DIR MB     writes the two pages of that size (UTF-8, LF) into DIR, for the
+//                               whole-program run (bench/longline --program)
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -72,6 +74,15 @@ void measure(QApplication &app, double megabytes, bool oneLine)
 
 int main(int argc, char **argv)
 {
+    if (argc == 4 && qstrcmp(argv[1], "--write") == 0) {
+        const double mb = std::atof(argv[3]);
+        for (const bool oneLine : {true, false}) {
+            QFile f(QStringLiteral("%1/%2mb-%3.htm").arg(QString::fromLocal8Bit(argv[2])).arg(mb).arg(oneLine ? "oneline" : "lines"));
+            if (!f.open(QIODevice::WriteOnly) || f.write(page(mb, oneLine).toUtf8()) < 0)
+                return 1;
+        }
+        return 0;
+    }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     std::vector<double> sizes;

@@ -840,8 +840,8 @@ void MainWindow::showPreview()
 void MainWindow::updateStatus()
 {
     m_encodings->updateStatus();
-    const QTextCursor c = m_edit->textCursor();
-    m_statusCaret->setText(QStringLiteral("%1 行  %2 桁").arg(c.blockNumber() + 1).arg(c.positionInBlock() + 1));
+    const int caret = m_edit->caretPosition();
+    m_statusCaret->setText(QStringLiteral("%1 行  %2 桁").arg(m_edit->lineOf(caret) + 1).arg(m_edit->columnOf(caret) + 1));
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

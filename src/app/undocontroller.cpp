@@ -3,27 +3,12 @@
 #include "platform/editarea.h"
 
 #include <QElapsedTimer>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
 #include <utility>
 
 namespace {
-
-// The document's text in [pos, pos + length), with line breaks as "\n".
-QString documentText(QTextDocument *doc, int pos, int length)
-{
-    if (length <= 0)
-        return QString();
-    QTextCursor c(doc);
-    c.setPosition(pos);
-    c.setPosition(pos + length, QTextCursor::KeepAnchor);
-    QString s = c.selectedText();
-    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return s;
-}
 
 qint64 monotonicMs()
 {
@@ -47,8 +32,7 @@ UndoController::UndoController(EditArea *edit, QObject *parent)
 
 TextSelection UndoController::selection() const
 {
-    const QTextCursor c = m_edit->textCursor();
-    return {c.anchor(), c.position()};
+    return {m_edit->anchorPosition(), m_edit->caretPosition()};
 }
 
 void UndoController::rememberSelection()
@@ -65,7 +49,7 @@ void UndoController::onContentsEdited(int pos, int removed, int added)
         return;
     // The document reports whole blocks at times (and the final paragraph end, which is not
     // part of the text): what it removed is worked out from the lengths before and after.
-    const qsizetype length = m_edit->document()->characterCount() - 1;
+    const qsizetype length = m_edit->textLength();
     qsizetype at = pos;
     qsizetype add = std::clamp<qsizetype>(added, 0, std::max<qsizetype>(0, length - at));
     qsizetype rem = m_text.size() - (length - add);
@@ -76,7 +60,7 @@ void UndoController::onContentsEdited(int pos, int removed, int added)
     }
     Q_UNUSED(removed);
     QString gone = m_text.mid(at, rem);
-    QString come = documentText(m_edit->document(), int(at), int(add));
+    QString come = add > 0 ? m_edit->textRange(int(at), int(add)) : QString();
     // Only what really changed (formatting reports unchanged characters as replaced).
     qsizetype head = 0;
     const qsizetype common = std::min(gone.size(), come.size());
@@ -155,20 +139,12 @@ void UndoController::apply(const UndoHistory::Restore &restore)
     m_afterChange = false;
     m_applying = true;
     m_edit->oneChange([&] {
-        for (const TextEdit &e : restore.edits) {
-            QTextCursor c(m_edit->document());
-            c.setPosition(int(e.pos));
-            c.setPosition(int(e.pos + e.removed.size()), QTextCursor::KeepAnchor);
-            c.insertText(e.added, QTextCharFormat());
-        }
+        for (const TextEdit &e : restore.edits)
+            m_edit->replaceRange(int(e.pos), int(e.removed.size()), e.added);
     });
     m_applying = false;
     m_edits.clear();
-    const int length = m_edit->textLength();
-    QTextCursor c = m_edit->textCursor();
-    c.setPosition(std::clamp(restore.selection.anchor, 0, length));
-    c.setPosition(std::clamp(restore.selection.position, 0, length), QTextCursor::KeepAnchor);
-    m_edit->setTextCursor(c);
+    m_edit->setCaret(restore.selection.anchor, restore.selection.position);
     m_edit->ensureCursorVisible();
     m_selection = selection();
     updateModified();

@@ -146,8 +146,8 @@ void del(EditArea *edit)
     if (edit->selLength() == 0) {
         // The next character: a line break is one here, a character beyond U+FFFF two.
         const int at = edit->selStart();
-        const QTextDocument *doc = edit->document();
-        const bool pair = doc->characterAt(at).isHighSurrogate() && doc->characterAt(at + 1).isLowSurrogate();
+        const QString next = edit->textRange(at, 2);
+        const bool pair = next.size() == 2 && next[0].isHighSurrogate() && next[1].isLowSurrogate();
         edit->setSelLength(pair ? 2 : 1);
         if (edit->selLength() == 0)
             return;  // end of the text

@@ -15,6 +15,7 @@
 #include <QTextLayout>
 #include <QWidget>
 
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -37,6 +38,8 @@ constexpr int kJumpReach = 8'000'000;
 constexpr int kChunkBlocks = 512;
 // Lines either way within which a bracket's partner is looked for.
 constexpr int kBracketLines = 1000;
+// Characters a chunk or the bracket window holds at most when long lines are cut.
+constexpr int kChunkChars = 65'536;
 
 class Gutter : public QWidget {
 public:
@@ -73,17 +76,24 @@ bool readable(const QTextBlock &b)
     return b.isValid() && b.length() <= LiveHighlighter::MaxLineLength;
 }
 
-QTextBlock advance(QTextBlock b, int n)
+// n blocks on (or back), fewer when they hold more than chars characters.
+QTextBlock advance(QTextBlock b, int n, int chars = INT_MAX)
 {
-    for (int i = 0; i < n && readable(b.next()); ++i)
+    int read = b.length();
+    for (int i = 0; i < n && read < chars && readable(b.next()); ++i) {
         b = b.next();
+        read += b.length();
+    }
     return b;
 }
 
-QTextBlock retreat(QTextBlock b, int n)
+QTextBlock retreat(QTextBlock b, int n, int chars = INT_MAX)
 {
-    for (int i = 0; i < n && readable(b.previous()); ++i)
+    int read = b.length();
+    for (int i = 0; i < n && read < chars && readable(b.previous()); ++i) {
         b = b.previous();
+        read += b.length();
+    }
     return b;
 }
 
@@ -176,7 +186,7 @@ int EditView::gutterWidth() const
     if (!m_on[LineNumbers])
         return 0;
     int digits = 1;
-    for (int n = qMax(1, m_fillLines >= 0 ? m_fillLines : m_edit->blockCount()); n >= 10; n /= 10)
+    for (int n = qMax(1, m_fillLines >= 0 ? m_fillLines : m_edit->lineCount()); n >= 10; n /= 10)
         ++digits;
     digits = qMax(digits, 3);
     return m_edit->fontMetrics().horizontalAdvance(QLatin1Char('9')) * digits + 12;
@@ -201,7 +211,7 @@ void EditView::paintGutter(QPainter &p, const QRect &rect)
     normal.setItalic(false);
     QFont bold = normal;
     bold.setBold(true);
-    const int caretBlock = m_edit->textCursor().blockNumber();
+    const int caretLine = m_edit->lineNumber(m_edit->textCursor().block());
     const int right = m_gutter->width() - 6;
     for (QTextBlock b = m_edit->firstVisible(); b.isValid(); b = b.next()) {
         if (!b.isVisible())
@@ -209,16 +219,18 @@ void EditView::paintGutter(QPainter &p, const QRect &rect)
         const QRectF r = m_edit->blockRect(b);
         if (r.top() > rect.bottom())
             break;
-        if (r.bottom() < rect.top())
+        // A display line that continues a long line has no number of its own.
+        if (r.bottom() < rect.top() || m_edit->isContinuation(b))
             continue;
-        const bool caret = b.blockNumber() == caretBlock;
+        const int number = m_edit->lineNumber(b);
+        const bool caret = number == caretLine;
         p.setFont(caret ? bold : normal);
         p.setPen(Scheme::colour(caret ? Scheme::Surface::GutterCaret : Scheme::Surface::GutterText, d));
         // The number sits on the block's first line (also when the line wraps).
         const int lineHeight = b.layout() && b.layout()->lineCount() > 0 ? int(b.layout()->lineAt(0).height())
                                                                           : m_edit->fontMetrics().height();
         p.drawText(QRect(0, int(r.top()), right, lineHeight), Qt::AlignRight | Qt::AlignVCenter,
-                   QString::number(b.blockNumber() + 1));
+                   QString::number(number + 1));
     }
 }
 
@@ -301,7 +313,7 @@ void EditView::paintAfter(QPainter &p, const QRect &rect)
                 p.drawLine(QPointF(r, y), QPointF(r - 3, y + 3));
             }
         }
-        if (m_on[LineEnds] && b.next().isValid() && layout->lineCount() > 0) {
+        if (m_on[LineEnds] && b.next().isValid() && !m_edit->isContinuation(b.next()) && layout->lineCount() > 0) {
             const QTextLine last = layout->lineAt(layout->lineCount() - 1);
             const qreal x = br.left() + last.cursorToX(int(text.size())) + 3;
             const qreal top = br.top() + last.y();
@@ -363,8 +375,10 @@ struct Partner {
 
 // The tag or bracket at pos in the document and its partner, looked for chunk by chunk
 // from the caret's line outwards. stateOf gives the tokenizer state at a block's start.
+// Display lines of a long line are blocks of up to a few thousand characters: chunks and
+// the bracket window are then bounded by chunkChars characters as well.
 template <typename StateOf>
-std::optional<Partner> findPartner(QTextDocument *doc, int pos, int reachLimit, StateOf stateOf)
+std::optional<Partner> findPartner(QTextDocument *doc, int pos, int reachLimit, int chunkChars, StateOf stateOf)
 {
     const QTextBlock home = doc->findBlock(pos);
     if (!readable(home))
@@ -384,7 +398,7 @@ std::optional<Partner> findPartner(QTextDocument *doc, int pos, int reachLimit, 
                 over = f.feed(tags[k]);
             int state = endState;
             for (QTextBlock b = home.next(); readable(b) && !over && reach < reachLimit;) {
-                const QTextBlock last = advance(b, kChunkBlocks - 1);
+                const QTextBlock last = advance(b, kChunkBlocks - 1, chunkChars);
                 const QString chunk = blockText(b, last);
                 reach += int(chunk.size());
                 for (const TagMatch::Tag &x : TagMatch::scanTags(chunk, state, b.position(), &state))
@@ -399,7 +413,7 @@ std::optional<Partner> findPartner(QTextDocument *doc, int pos, int reachLimit, 
             for (int k = i - 1; k >= 0 && !over; --k)
                 over = bk.feed(tags[k]);
             for (QTextBlock e = home.previous(); readable(e) && !over && reach < reachLimit;) {
-                const QTextBlock first = retreat(e, kChunkBlocks - 1);
+                const QTextBlock first = retreat(e, kChunkBlocks - 1, chunkChars);
                 const QString chunk = blockText(first, e);
                 reach += int(chunk.size());
                 const std::vector<TagMatch::Tag> part = TagMatch::scanTags(chunk, stateOf(first), first.position());
@@ -422,8 +436,8 @@ std::optional<Partner> findPartner(QTextDocument *doc, int pos, int reachLimit, 
     const auto at = [&own](int p) { return p >= 0 && std::find(own.begin(), own.end(), p) != own.end(); };
     if (!at(pos) && !at(pos - 1))
         return std::nullopt;
-    const QTextBlock first = retreat(home, kBracketLines);
-    const QTextBlock last = advance(home, kBracketLines);
+    const QTextBlock first = retreat(home, kBracketLines, chunkChars);
+    const QTextBlock last = advance(home, kBracketLines, chunkChars);
     const QString window = blockText(first, last);
     const std::vector<int> brackets = TagMatch::bracketPositions(window, stateOf(first), first.position());
     for (int p : {pos, pos - 1}) {
@@ -439,12 +453,19 @@ std::optional<Partner> findPartner(QTextDocument *doc, int pos, int reachLimit, 
 
 }
 
+namespace {
+int chunkCharsFor(const EditArea *edit)
+{
+    return edit->softBreakCount() > 0 ? kChunkChars : INT_MAX;
+}
+}
+
 void EditView::findMatch()
 {
     repaintMatch();
     m_match.clear();
     if (m_on[Highlight]) {
-        const auto p = findPartner(m_edit->document(), m_edit->textCursor().position(), kHighlightReach,
+        const auto p = findPartner(m_edit->document(), m_edit->textCursor().position(), kHighlightReach, chunkCharsFor(m_edit),
                                    [this](const QTextBlock &b) { return m_highlighter->entryState(b); });
         if (p) {
             m_match.push_back(p->here);
@@ -462,11 +483,11 @@ void EditView::updateMatchNow()
 
 bool EditView::jumpToPartner()
 {
-    const auto p = findPartner(m_edit->document(), m_edit->textCursor().position(), kJumpReach,
+    const auto p = findPartner(m_edit->document(), m_edit->textCursor().position(), kJumpReach, chunkCharsFor(m_edit),
                                [this](const QTextBlock &b) { return m_highlighter->entryState(b); });
     if (!p)
         return false;
-    m_edit->setSelStart(p->target);
+    m_edit->setSelStart(m_edit->textPosition(p->target));
     m_edit->ensureCursorVisible();
     return true;
 }

@@ -101,7 +101,7 @@ bool MatchHighlighter::ensure(const QString &pattern, const Search::Options &opt
 {
     if (!m_edit)
         return false;
-    const int revision = m_edit->document()->revision();
+    const int revision = int(m_edit->revision());
     if (m_computed && revision == m_forRevision && pattern == m_forPattern && options == m_forOptions)
         return m_error.isEmpty();
     m_computed = true;
@@ -148,8 +148,8 @@ void MatchHighlighter::paintVisible()
         top = top.previous();
     for (int i = 0; i < 2 * lines && bottom.next().isValid(); ++i)
         bottom = bottom.next();
-    const int from = top.position();
-    const int to = bottom.position() + bottom.length();
+    const int from = m_edit->textPosition(top.position());
+    const int to = m_edit->textPosition(bottom.position() + bottom.length());
 
     QTextCharFormat look;
     look.setBackground(QColor(255, 230, 120));
@@ -157,14 +157,11 @@ void MatchHighlighter::paintVisible()
     QList<QTextEdit::ExtraSelection> list;
     auto it = std::lower_bound(m_matches.begin(), m_matches.end(), std::make_pair(from, 0),
                                [](const auto &a, const auto &b) { return a.first + a.second < b.first; });
-    QTextDocument *doc = m_edit->document();
     for (; it != m_matches.end() && it->first < to; ++it) {
         if (it->second == 0)
             continue;
         QTextEdit::ExtraSelection sel;
-        sel.cursor = QTextCursor(doc);
-        sel.cursor.setPosition(it->first);
-        sel.cursor.setPosition(it->first + it->second, QTextCursor::KeepAnchor);
+        sel.cursor = m_edit->cursorAt(it->first, it->second);
         sel.format = look;
         list << sel;
     }

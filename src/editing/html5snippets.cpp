@@ -91,7 +91,8 @@ QString verticalText(const QString &selection, bool inStyleBlock)
 void vertical(EditArea *edit)
 {
     const int caret = edit->selStart();
-    const QTextBlock block = edit->document()->findBlock(caret);
+    const QTextBlock block = edit->document()->findBlock(edit->docPosition(caret));
+    const int blockStart = edit->textPosition(block.position());
     int state = LiveHighlighter::storedEntryState(block);
     if (state < 0) {
         // Colours off: read the text above the caret from its start, up to a bound.
@@ -101,7 +102,7 @@ void vertical(EditArea *edit)
         for (QTextBlock b = first; b.isValid() && b != block; b = b.next())
             state = Syntax::tokenizeLine(b.text(), state, nullptr);
     }
-    state = Syntax::tokenizeLine(edit->textRange(block.position(), caret - block.position()), state, nullptr);
+    state = Syntax::tokenizeLine(edit->textRange(blockStart, caret - blockStart), state, nullptr);
     edit->insert(verticalText(edit->selText(), Syntax::placeOf(state) == Syntax::Place::Style));
 }
 

@@ -30,9 +30,15 @@ bool insideTag(int state)
     return p == Syntax::Place::InTag || p == Syntax::Place::AfterEquals || p == Syntax::Place::QuotedValue;
 }
 
+// Where a display line starts in the text (the positions below are the text's).
+int startOf(const EditArea *edit, const QTextBlock &block)
+{
+    return edit->textPosition(block.position());
+}
+
 QString blockRangeText(const EditArea *edit, const QTextBlock &from, int end)
 {
-    return edit->textRange(from.position(), end - from.position());
+    return edit->textRange(startOf(edit, from), end - startOf(edit, from));
 }
 
 }
@@ -86,10 +92,10 @@ int TagCompleter::entryState(const QTextBlock &block) const
 
 Completion::Context TagCompleter::contextAt(int pos) const
 {
-    QTextBlock block = m_edit->document()->findBlock(pos);
+    QTextBlock block = m_edit->document()->findBlock(m_edit->docPosition(pos));
     if (!block.isValid())
         return {};
-    if (pos - block.position() > LiveHighlighter::MaxLineLength) {
+    if (pos - startOf(m_edit, block) > LiveHighlighter::MaxLineLength) {
         const int from = pos - kLongLineTail;
         return Completion::contextAt(m_edit->textRange(from, pos - from), Syntax::InitialState, from);
     }
@@ -99,7 +105,7 @@ Completion::Context TagCompleter::contextAt(int pos) const
         block = block.previous();
         state = entryState(block);
     }
-    return Completion::contextAt(blockRangeText(m_edit, block, pos), state, block.position());
+    return Completion::contextAt(blockRangeText(m_edit, block, pos), state, startOf(m_edit, block));
 }
 
 std::optional<QString> TagCompleter::openElementAt(int pos) const
@@ -107,15 +113,15 @@ std::optional<QString> TagCompleter::openElementAt(int pos) const
     // Backwards in slices of whole lines: each slice is read from the state kept at its
     // first line, its tags fed last first.
     Completion::OpenElement open;
-    QTextBlock end = m_edit->document()->findBlock(pos);
+    QTextBlock end = m_edit->document()->findBlock(m_edit->docPosition(pos));
     int endPos = pos;
     int read = 0;
     while (end.isValid() && read < MaxReach) {
         QTextBlock start = end;
-        int length = endPos - start.position();
+        int length = endPos - startOf(m_edit, start);
         while (length < kSlice && start.previous().isValid()) {
             start = start.previous();
-            length = endPos - start.position();
+            length = endPos - startOf(m_edit, start);
         }
         // A slice begins outside any tag, so that no tag is cut in two.
         int state = entryState(start);
@@ -124,15 +130,15 @@ std::optional<QString> TagCompleter::openElementAt(int pos) const
             state = entryState(start);
         }
         const QString text = blockRangeText(m_edit, start, endPos);
-        const std::vector<TagMatch::Tag> tags = TagMatch::scanTags(text, state, start.position());
+        const std::vector<TagMatch::Tag> tags = TagMatch::scanTags(text, state, startOf(m_edit, start));
         for (auto it = tags.rbegin(); it != tags.rend(); ++it)
             if (open.feed(*it))
                 return open.result();
         read += int(text.size());
-        endPos = start.position();
+        endPos = startOf(m_edit, start);
         end = start.previous();
         if (end.isValid())
-            endPos = end.position() + end.length() - 1;  // before the line break
+            endPos = m_edit->textPosition(end.position() + end.length() - 1);  // before the line break
         else
             break;
         // The line break between the slices belongs to neither; no tag holds one alone.
@@ -166,10 +172,10 @@ void TagCompleter::closeElement()
     const Completion::Context before = contextAt(caret - 1);
     if (before.kind != Completion::Kind::Element) {
         // In <script> or <style> code the open element is that block itself.
-        QTextBlock block = m_edit->document()->findBlock(caret - 2);
-        const int from = qMax(block.position(), caret - 2 - LiveHighlighter::MaxLineLength);
+        QTextBlock block = m_edit->document()->findBlock(m_edit->docPosition(caret - 2));
+        const int from = qMax(startOf(m_edit, block), caret - 2 - LiveHighlighter::MaxLineLength);
         const int state = Syntax::tokenizeLine(m_edit->textRange(from, caret - 2 - from),
-                                               from == block.position() ? entryState(block) : Syntax::InitialState,
+                                               from == startOf(m_edit, block) ? entryState(block) : Syntax::InitialState,
                                                nullptr);
         const Syntax::Place p = Syntax::placeOf(state);
         if (p != Syntax::Place::Script && p != Syntax::Place::Style)

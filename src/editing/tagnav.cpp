@@ -80,8 +80,8 @@ void tagColor(EditArea *edit)
         blue.setForeground(QColor(0, 0, 255));
         blue.setProperty(EditArea::UserColorProperty, true);
         for (const Span &s : spans) {
-            c.setPosition(s.start);
-            c.setPosition(s.start + s.length, QTextCursor::KeepAnchor);
+            c.setPosition(edit->docPosition(s.start));
+            c.setPosition(edit->docPosition(s.start + s.length), QTextCursor::KeepAnchor);
             c.mergeCharFormat(blue);
         }
         c.endEditBlock();

@@ -11,7 +11,27 @@
 #include <QTextDocumentFragment>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <utility>
+
+namespace {
+
+// The separator that ends a display line inside a long line carries this property.
+constexpr int SoftBreakProperty = QTextFormat::UserProperty + 7;
+
+QTextCharFormat softBreakFormat()
+{
+    QTextCharFormat f;
+    f.setProperty(SoftBreakProperty, true);
+    return f;
+}
+
+bool cutsAfter(QChar c)
+{
+    return c == QLatin1Char('>') || c == QLatin1Char(' ');
+}
+
+}  // namespace
 
 EditArea::EditArea(QWidget *parent) : QPlainTextEdit(parent)
 {
@@ -20,12 +40,250 @@ EditArea::EditArea(QWidget *parent) : QPlainTextEdit(parent)
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setTabChangesFocus(false);
     connect(document(), &QTextDocument::contentsChange, this, &EditArea::onContentsChange);
+    m_reflowTimer.setSingleShot(true);
+    m_reflowTimer.setInterval(0);
+    connect(&m_reflowTimer, &QTimer::timeout, this, &EditArea::reflow);
+}
+
+std::vector<int> EditArea::softBreakPoints(QStringView text)
+{
+    std::vector<int> cuts;
+    const int n = int(text.size());
+    int lineStart = 0;
+    while (lineStart < n) {
+        int lineEnd = int(text.indexOf(QLatin1Char('\n'), lineStart));
+        if (lineEnd < 0)
+            lineEnd = n;
+        if (lineEnd - lineStart > LongLine) {
+            int pos = lineStart;
+            while (lineEnd - pos > Segment + Segment / 2) {
+                const int target = pos + Segment;
+                int cut = -1;
+                for (int i = target; i < target + Segment / 4 && cut < 0; ++i)
+                    if (cutsAfter(text[i - 1]))
+                        cut = i;
+                for (int i = target - 1; i > pos + Segment / 2 && cut < 0; --i)
+                    if (cutsAfter(text[i - 1]))
+                        cut = i;
+                if (cut < 0)
+                    cut = text[target - 1].isHighSurrogate() ? target + 1 : target;
+                cuts.push_back(cut);
+                pos = cut;
+            }
+        }
+        lineStart = lineEnd + 1;
+    }
+    return cuts;
+}
+
+int EditArea::softBefore(int docPos) const
+{
+    return int(std::lower_bound(m_soft.begin(), m_soft.end(), docPos) - m_soft.begin());
+}
+
+bool EditArea::isSoftBreakAt(int docPos) const
+{
+    return std::binary_search(m_soft.begin(), m_soft.end(), docPos);
+}
+
+int EditArea::docPosition(int textPos, bool afterBreak) const
+{
+    if (m_soft.empty())
+        return textPos;
+    // Soft break k stands at text position m_soft[k] - k; count those before textPos (or
+    // at it, when the position is to be taken after the break).
+    int lo = 0, hi = int(m_soft.size());
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        const int at = m_soft[size_t(mid)] - mid;
+        if (at < textPos || (afterBreak && at == textPos))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return textPos + lo;
+}
+
+int EditArea::docPosition(int textPos) const
+{
+    return docPosition(textPos, true);
+}
+
+int EditArea::textPosition(int docPos) const
+{
+    return m_soft.empty() ? docPos : docPos - softBefore(docPos);
+}
+
+QTextCursor EditArea::cursorAt(int position, int length) const
+{
+    QTextCursor c(document());
+    c.setPosition(docPosition(position, true));
+    if (length > 0)
+        c.setPosition(docPosition(position + length, false), QTextCursor::KeepAnchor);
+    return c;
+}
+
+int EditArea::caretPosition() const
+{
+    return textPosition(textCursor().position());
+}
+
+int EditArea::anchorPosition() const
+{
+    return textPosition(textCursor().anchor());
+}
+
+void EditArea::setCaret(int anchor, int position)
+{
+    const int n = textLength();
+    anchor = qBound(0, anchor, n);
+    position = qBound(0, position, n);
+    QTextCursor c = textCursor();
+    c.setPosition(docPosition(anchor, anchor <= position));
+    c.setPosition(docPosition(position, position <= anchor), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+void EditArea::replaceRange(int position, int length, const QString &text)
+{
+    QTextCursor c = cursorAt(position, length);
+    insertShown(c, text);
+}
+
+int EditArea::lineNumber(const QTextBlock &block) const
+{
+    return block.blockNumber() - softBefore(block.position());
+}
+
+bool EditArea::isContinuation(const QTextBlock &block) const
+{
+    return !m_soft.empty() && isSoftBreakAt(block.position() - 1);
+}
+
+int EditArea::lineOf(int textPos) const
+{
+    return lineNumber(document()->findBlock(docPosition(textPos)));
+}
+
+int EditArea::lineStart(int line) const
+{
+    line = qBound(0, line, lineCount() - 1);
+    if (m_soft.empty())
+        return document()->findBlockByNumber(line).position();
+    // The first display block whose line is this one; the line of block b never falls
+    // as b grows, and line <= b <= line + the number of soft breaks.
+    int lo = line, hi = qMin(blockCount() - 1, line + softBreakCount());
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (lineNumber(document()->findBlockByNumber(mid)) < line)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return textPosition(document()->findBlockByNumber(lo).position());
+}
+
+int EditArea::columnOf(int textPos) const
+{
+    if (m_soft.empty()) {
+        const QTextBlock b = document()->findBlock(textPos);
+        return textPos - b.position();
+    }
+    return textPos - lineStart(lineOf(textPos));
+}
+
+QString EditArea::docText(int from, int to) const
+{
+    QTextCursor c(document());
+    c.setPosition(from);
+    c.setPosition(to, QTextCursor::KeepAnchor);
+    QString s = c.selectedText();
+    const auto first = std::lower_bound(m_soft.begin(), m_soft.end(), from);
+    const auto last = std::lower_bound(first, m_soft.end(), to);
+    if (first != last) {
+        // Piece by piece: removing the breaks one at a time would move the rest each time.
+        QString whole;
+        whole.reserve(s.size() - (last - first));
+        qsizetype at = 0;
+        for (auto it = first; it != last; ++it) {
+            whole.append(QStringView(s).mid(at, *it - from - at));
+            at = *it - from + 1;
+        }
+        whole.append(QStringView(s).mid(at));
+        s = std::move(whole);
+    }
+    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return s;
+}
+
+void EditArea::insertShown(QTextCursor &c, const QString &text, const QTextCharFormat &format)
+{
+    const std::vector<int> cuts = softBreakPoints(text);
+    if (cuts.empty()) {
+        c.insertText(text, format);
+        return;
+    }
+    // Read back by onContentsChange, which the document calls once the outermost edit ends.
+    m_expectSoft = true;
+    c.beginEditBlock();
+    int from = 0;
+    for (const int cut : cuts) {
+        c.insertText(text.mid(from, cut - from), format);
+        c.insertBlock(c.blockFormat(), softBreakFormat());
+        from = cut;
+    }
+    c.insertText(text.mid(from), format);
+    c.endEditBlock();
 }
 
 void EditArea::onContentsChange(int pos, int removed, int added)
 {
     if (removed == 0 && added == 0)
         return;
+    if (m_silence > 0 && removed == added && !m_expectSoft) {
+        // Formatting only: every character, soft breaks included, stays where it was.
+        return;
+    }
+    int textPos = pos;
+    if (!m_soft.empty() || m_expectSoft) {
+        m_expectSoft = false;
+        // The document may report more than what changed (whole blocks, an edit block's
+        // span), so the soft breaks in the new span are read from the document itself.
+        const auto first = std::lower_bound(m_soft.begin(), m_soft.end(), pos);
+        const auto last = std::lower_bound(first, m_soft.end(), pos + removed);
+        textPos = pos - int(first - m_soft.begin());
+        const int softRemoved = int(last - first);
+        for (auto it = last; it != m_soft.end(); ++it)
+            *it += added - removed;
+        std::vector<int> found;
+        for (QTextBlock b = document()->findBlock(pos); b.isValid();) {
+            const int end = b.position() + b.length() - 1;
+            const QTextBlock next = b.next();
+            if (end >= pos + added || !next.isValid())
+                break;
+            if (end >= pos && next.charFormat().hasProperty(SoftBreakProperty))
+                found.push_back(end);
+            b = next;
+        }
+        const int at = int(first - m_soft.begin());
+        m_soft.erase(first, last);
+        m_soft.insert(m_soft.begin() + at, found.begin(), found.end());
+        removed -= softRemoved;
+        added -= int(found.size());
+    }
+    if (m_reflowing > 0)
+        return;  // display lines cut or joined: the text is what it was
+    if (m_silence == 0 && added > 0) {
+        // A line grown past the limit is cut once the change is over.
+        const QTextBlock b = document()->findBlock(docPosition(textPos + added, false));
+        if (b.length() > LongLine + 1)
+            noteReflow(b.position());
+    }
+    if (!m_soft.empty() && removed > 0 && m_silence == 0)
+        noteReflow(qMin(pos, document()->characterCount() - 1));  // a display line emptied
+    if (removed == 0 && added == 0)
+        return;
+    pos = textPos;
     if (m_silence > 0) {
         // Display formatting replaces characters by themselves; anything else done while
         // silenced still changes what text() gives.
@@ -51,6 +309,17 @@ QString EditArea::text() const
         // The raw text keeps no-break spaces and line separators as typed; only the
         // paragraph breaks become "\n".
         m_text = document()->toRawText();
+        if (!m_soft.empty()) {
+            QString whole;
+            whole.reserve(m_text.size() - qsizetype(m_soft.size()));
+            qsizetype from = 0;
+            for (const int at : m_soft) {
+                whole.append(QStringView(m_text).mid(from, at - from));
+                from = at + 1;
+            }
+            whole.append(QStringView(m_text).mid(from));
+            m_text = std::move(whole);
+        }
         m_text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
         m_textValid = true;
     }
@@ -64,12 +333,7 @@ QString EditArea::textRange(int position, int length) const
     const int end = qBound(position, position + qMax(0, length), n);
     if (m_textValid)
         return m_text.mid(position, end - position);
-    QTextCursor c(document());
-    c.setPosition(position);
-    c.setPosition(end, QTextCursor::KeepAnchor);
-    QString s = c.selectedText();
-    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return s;
+    return docText(docPosition(position, true), docPosition(end, false));
 }
 
 namespace {
@@ -113,8 +377,10 @@ void EditArea::setText(const QString &text, Fill fill, const QTextCharFormat &fo
     ++m_grouped;
     if (fill == Fill::Load) {
         // Dropping the whole document costs a fraction of removing its text through a cursor.
-        if (!wasEmpty)
+        if (!wasEmpty) {
             document()->clear();
+            m_soft.clear();
+        }
         c = QTextCursor(document());
         if (format.propertyCount() > 0)  // the first line in the format of the others
             formatDisplay([&] { c.setBlockCharFormat(format); });
@@ -129,7 +395,7 @@ void EditArea::setText(const QString &text, Fill fill, const QTextCharFormat &fo
     }
     c.beginEditBlock();
     c.removeSelectedText();
-    c.insertText(text, format);
+    insertShown(c, text, format);
     c.endEditBlock();
     if (holdScrollBar)
         setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -147,25 +413,25 @@ void EditArea::setText(const QString &text, Fill fill, const QTextCharFormat &fo
 
 int EditArea::textLength() const
 {
-    return document()->characterCount() - 1;
+    return document()->characterCount() - 1 - softBreakCount();
 }
 
 int EditArea::selStart() const
 {
-    return textCursor().selectionStart();
+    return textPosition(textCursor().selectionStart());
 }
 
 void EditArea::setSelStart(int pos)
 {
     QTextCursor c = textCursor();
-    c.setPosition(qBound(0, pos, textLength()));
+    c.setPosition(docPosition(qBound(0, pos, textLength())));
     setTextCursor(c);
 }
 
 int EditArea::selLength() const
 {
     const QTextCursor c = textCursor();
-    return c.selectionEnd() - c.selectionStart();
+    return textPosition(c.selectionEnd()) - textPosition(c.selectionStart());
 }
 
 void EditArea::setSelLength(int length)
@@ -179,13 +445,18 @@ void EditArea::select(int start, int length)
     start = qBound(0, start, n);
     const int end = qBound(start, start + qMax(0, length), n);
     QTextCursor c = textCursor();
-    c.setPosition(start);
-    c.setPosition(end, QTextCursor::KeepAnchor);
+    c.setPosition(docPosition(start, true));
+    if (end > start)
+        c.setPosition(docPosition(end, false), QTextCursor::KeepAnchor);
     setTextCursor(c);
 }
 
 QString EditArea::selText() const
 {
+    if (!m_soft.empty()) {
+        const QTextCursor c = textCursor();
+        return docText(c.selectionStart(), c.selectionEnd());
+    }
     QString s = textCursor().selectedText();
     // The cursor reports paragraph breaks as U+2029; the document's text uses "\n".
     s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
@@ -199,7 +470,7 @@ void EditArea::setSelText(const QString &text)
         return;
     // New text takes the editor's plain look, not the formatting of its neighbour.
     oneChange([&] {
-        c.insertText(text, QTextCharFormat());
+        insertShown(c, text);
         setTextCursor(c);
     });
 }
@@ -269,6 +540,52 @@ void EditArea::oneChange(const std::function<void()> &fn)
         m_pendingChange = false;
         emit textEdited();
     }
+    if (m_grouped == 0 && !m_reflowAt.isEmpty())
+        reflow();
+}
+
+void EditArea::noteReflow(int docPos)
+{
+    QTextCursor c(document());
+    c.setPosition(docPos);
+    m_reflowAt.append(c);
+    m_reflowTimer.start();
+}
+
+void EditArea::reflow()
+{
+    if (m_grouped > 0 || m_silence > 0 || isComposing()) {
+        m_reflowTimer.start();
+        return;
+    }
+    const QList<QTextCursor> spots = std::exchange(m_reflowAt, {});
+    m_reflowTimer.stop();
+    ++m_reflowing;
+    for (const QTextCursor &spot : spots) {
+        const QTextBlock b = spot.block();
+        if (!b.isValid())
+            continue;
+        QTextCursor c(document());
+        if (b.length() > LongLine + 1) {
+            const std::vector<int> cuts = softBreakPoints(b.text());
+            m_expectSoft = true;
+            c.beginEditBlock();
+            for (auto it = cuts.rbegin(); it != cuts.rend(); ++it) {
+                c.setPosition(b.position() + *it);
+                c.insertBlock(c.blockFormat(), softBreakFormat());
+            }
+            c.endEditBlock();
+        } else if (b.length() == 1 && isContinuation(b)) {
+            c.setPosition(b.position() - 1);
+            c.setPosition(b.position(), QTextCursor::KeepAnchor);
+            c.removeSelectedText();
+        } else if (b.length() == 1 && b.next().isValid() && isContinuation(b.next())) {
+            c.setPosition(b.position());
+            c.setPosition(b.position() + 1, QTextCursor::KeepAnchor);
+            c.removeSelectedText();
+        }
+    }
+    --m_reflowing;
 }
 
 void EditArea::keyPressEvent(QKeyEvent *e)
@@ -285,10 +602,32 @@ void EditArea::keyPressEvent(QKeyEvent *e)
     // ShortcutOverride handling); everything else is the editor's.
     const Typing outer = std::exchange(m_typing, Typing::Key);
     const quint64 before = m_revision;
+    if (!m_soft.empty() && !textCursor().hasSelection()) {
+        // Backspace at the start of a display line and Delete at the end of one remove the
+        // character beyond the soft break, as they would in the unbroken line.
+        const int at = textCursor().position();
+        if (e->key() == Qt::Key_Backspace && isSoftBreakAt(at - 1)) {
+            QTextCursor c = textCursor();
+            c.setPosition(at - 1);
+            setTextCursor(c);
+        } else if (e->key() == Qt::Key_Delete && isSoftBreakAt(at)) {
+            QTextCursor c = textCursor();
+            c.setPosition(at + 1);
+            setTextCursor(c);
+        }
+    }
+    const int caretBefore = caretPosition();
     QPlainTextEdit::keyPressEvent(e);
+    if (!m_soft.empty() && (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right) &&
+        caretPosition() == caretBefore) {
+        // Stepping over a soft break moves by no character: step once more.
+        QPlainTextEdit::keyPressEvent(e);
+    }
     m_typing = outer;
     if (m_revision != before && !e->text().isEmpty())
         emit keyTyped(e->text());
+    if (!m_reflowAt.isEmpty())
+        reflow();
 }
 
 bool EditArea::isComposing() const
@@ -320,6 +659,15 @@ void EditArea::contextMenuEvent(QContextMenuEvent *e)
     if (e->reason() == QContextMenuEvent::Keyboard)
         emit contextRequested(e->globalPos());
     e->accept();
+}
+
+QMimeData *EditArea::createMimeDataFromSelection() const
+{
+    if (m_soft.empty())
+        return QPlainTextEdit::createMimeDataFromSelection();
+    auto *data = new QMimeData;
+    data->setText(selText());
+    return data;
 }
 
 bool EditArea::canInsertFromMimeData(const QMimeData *source) const

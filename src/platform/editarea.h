@@ -6,7 +6,10 @@
 #include <QString>
 #include <QTextBlock>
 #include <QTextFormat>
+#include <QTextCursor>
+#include <QTimer>
 #include <functional>
+#include <vector>
 
 // What a command puts into the editing area: a text in place of the selection (rule B),
 // or a start and an end text around it (rule A).
@@ -91,6 +94,44 @@ public:
     // A block's rectangle in viewport coordinates (lays the block out when needed).
     QRectF blockRect(const QTextBlock &block) const;
 
+    // Very long lines. The editor lays out a line as a whole, so a line of megabytes would
+    // cost seconds per keystroke. A line longer than LongLine characters is therefore held
+    // in the editor's document as several display lines of about Segment characters, cut
+    // just after a '>' or a space where there is one ("soft breaks"). A soft break is never
+    // part of the text: text(), the positions, the selection, contentsEdited and everything
+    // copied or saved see the line whole. Pages without such lines have no soft breaks, and
+    // every position below is then the document's own.
+    static constexpr int LongLine = 10000;
+    static constexpr int Segment = 1000;
+    // Where the lines of text longer than LongLine are cut: each entry is the offset of the
+    // character a display line starts with.
+    static std::vector<int> softBreakPoints(QStringView text);
+    int softBreakCount() const { return int(m_soft.size()); }
+    // The document positions of the soft breaks (each ends a display line), ascending.
+    const std::vector<int> &softBreaks() const { return m_soft; }
+    // Text position <-> position in the editor's document. A text position at a soft break
+    // maps to the start of the display line after it.
+    int docPosition(int textPos) const;
+    int textPosition(int docPos) const;
+    // A cursor on the editor's document selecting [position, position + length) of the text.
+    QTextCursor cursorAt(int position, int length = 0) const;
+    // The caret and the anchor of the selection, in text positions; setCaret selects from
+    // anchor to position (the caret).
+    int caretPosition() const;
+    int anchorPosition() const;
+    void setCaret(int anchor, int position);
+    // Replaces [position, position + length) of the text, in the editor's plain look.
+    void replaceRange(int position, int length, const QString &text);
+    // Lines of the text (0-based), whatever display lines they are shown as.
+    int lineOf(int textPos) const;
+    int columnOf(int textPos) const;   // characters from the line's start
+    int lineStart(int line) const;     // text position where a line starts (clamped)
+    int lineCount() const { return blockCount() - softBreakCount(); }
+    // The line a display block belongs to, and whether it continues the line of the block
+    // above (its start is a soft break: no line number of its own).
+    int lineNumber(const QTextBlock &block) const;
+    bool isContinuation(const QTextBlock &block) const;
+
 signals:
     // Ctrl+wheel: steps > 0 to enlarge the text, < 0 to shrink it.
     void zoomRequested(int steps);
@@ -121,9 +162,26 @@ protected:
     void contextMenuEvent(QContextMenuEvent *e) override;
     void insertFromMimeData(const QMimeData *source) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
+    QMimeData *createMimeDataFromSelection() const override;
 
 private:
     void onContentsChange(int pos, int removed, int added);
+    // Inserts text at the cursor (replacing its selection), its long lines cut for display.
+    void insertShown(QTextCursor &c, const QString &text, const QTextCharFormat &format = QTextCharFormat());
+    // The document's characters in [from, to) as text: soft breaks left out, "\n" for breaks.
+    QString docText(int from, int to) const;
+    int docPosition(int textPos, bool afterBreak) const;
+    int softBefore(int docPos) const;  // soft breaks at document positions below docPos
+    bool isSoftBreakAt(int docPos) const;
+    // Display lines grown past LongLine are cut again and emptied ones joined, as display
+    // formatting, once the change that caused it is over.
+    void noteReflow(int docPos);
+    void reflow();
+    std::vector<int> m_soft;       // document positions of the soft breaks, ascending
+    bool m_expectSoft = false;     // soft breaks inserted, not yet read back
+    int m_reflowing = 0;
+    QList<QTextCursor> m_reflowAt;
+    QTimer m_reflowTimer;
     mutable QString m_text;        // the whole text, when m_textValid
     mutable bool m_textValid = false;
     quint64 m_revision = 0;

@@ -7,6 +7,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -43,6 +44,17 @@ QTextDocument *documentToPrint(const EditArea *edit)
         source.select(QTextCursor::Document);
     QTextCursor target(doc);
     target.insertFragment(source.selection());
+    // Long lines are printed whole: the display lines they are cut into join again.
+    const std::vector<int> &soft = edit->softBreaks();
+    const int from = source.selectionStart();
+    const auto first = std::lower_bound(soft.begin(), soft.end(), from);
+    const auto last = std::lower_bound(first, soft.end(), source.selectionEnd());
+    for (auto it = last; it != first;) {
+        --it;
+        QTextCursor c(doc);
+        c.setPosition(*it - from);
+        c.deleteChar();
+    }
     return doc;
 }
 

@@ -30,9 +30,9 @@ const QString kAfterSaveKey = QStringLiteral("CheckAfterSave");  // "1": check a
 
 // ---- CheckModel ----
 
-CheckModel::CheckModel(QTextDocument *document, QObject *parent) : QAbstractTableModel(parent), m_document(document)
+CheckModel::CheckModel(EditArea *edit, QObject *parent) : QAbstractTableModel(parent), m_edit(edit)
 {
-    connect(document, &QTextDocument::contentsChange, this, &CheckModel::onContentsChange);
+    connect(edit, &EditArea::contentsEdited, this, &CheckModel::onContentsChange);
 }
 
 void CheckModel::setFindings(Findings findings)
@@ -94,10 +94,9 @@ QVariant CheckModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole: {
         if (index.column() == LineColumn || index.column() == ColumnColumn) {
             // Line and column as they are now, like the status bar shows them.
-            const QTextBlock block = m_document->findBlock(pos);
-            if (!block.isValid())
+            if (pos < 0 || pos > m_edit->textLength())
                 return {};
-            return index.column() == LineColumn ? block.blockNumber() + 1 : pos - block.position() + 1;
+            return index.column() == LineColumn ? m_edit->lineOf(pos) + 1 : m_edit->columnOf(pos) + 1;
         }
         if (index.column() == KindColumn)
             return HtmlCheck::kindName(f.kind);
@@ -184,7 +183,7 @@ CheckPane::CheckPane(EditArea *edit, PageInfo page, QWidget *parent)
     bar->addWidget(m_status, 1);
     layout->addLayout(bar);
 
-    m_model = new CheckModel(edit->document(), this);
+    m_model = new CheckModel(edit, this);
     m_list = new QTreeView;
     m_list->setObjectName("CheckList");
     m_list->setModel(m_model);
@@ -204,7 +203,7 @@ CheckPane::CheckPane(EditArea *edit, PageInfo page, QWidget *parent)
     setWidget(body);
 
     // Results of another document mean nothing: they go when another page is loaded.
-    connect(edit->document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
+    connect(edit, &EditArea::contentsEdited, this, [this](int, int removed, int added) {
         if (removed != added && m_model->rowCount() > 0 && m_page().documentPath != m_checkedPath) {
             m_model->setFindings({});
             updateTitle();
@@ -359,7 +358,7 @@ bool CheckPane::replaceWithHalfWidthSpace(int row)
         return false;
     const int pos = m_model->position(row);
     // The spot may have been edited since: only a full-width space is replaced.
-    if (m_edit->document()->characterAt(pos) != QChar(0x3000))
+    if (m_edit->textRange(pos, 1) != QString(QChar(0x3000)))
         return false;
     m_edit->select(pos, 1);
     m_edit->setSelText(QStringLiteral(" "));

@@ -27,7 +27,7 @@ class CheckModel : public QAbstractTableModel {
 public:
     enum Column { LineColumn, ColumnColumn, KindColumn, MessageColumn, ColumnCount };
 
-    explicit CheckModel(QTextDocument *document, QObject *parent = nullptr);
+    explicit CheckModel(EditArea *edit, QObject *parent = nullptr);
 
     void setFindings(HtmlCheck::Findings findings);
     const HtmlCheck::Finding &finding(int row) const { return m_findings[size_t(row)]; }
@@ -46,7 +46,7 @@ public:
 private:
     void onContentsChange(int at, int removed, int added);
 
-    QTextDocument *m_document;
+    EditArea *m_edit;
     HtmlCheck::Findings m_findings;
     std::vector<int> m_positions;
 };

@@ -391,9 +391,9 @@ void LivePreview::follow()
     int line;
     bool toTop = false;
     if (caret) {
-        line = m_edit->textCursor().blockNumber() + 1;
+        line = m_edit->lineOf(m_edit->caretPosition()) + 1;
     } else if (scrolled) {
-        line = m_edit->firstVisible().blockNumber() + 1;
+        line = m_edit->lineNumber(m_edit->firstVisible()) + 1;
         toTop = true;
     } else {
         return;
@@ -403,15 +403,15 @@ void LivePreview::follow()
 
 void LivePreview::sourceLineClicked(int line)
 {
-    const QTextBlock block = m_edit->document()->findBlockByNumber(line - 1);
-    if (!block.isValid())
+    if (line < 1 || line > m_edit->lineCount())
         return;
     // The caret goes to the line's first character that is not blank.
-    const QString text = block.text();
+    const int start = m_edit->lineStart(line - 1);
+    const QString text = m_edit->textRange(start, 1000);
     int column = 0;
-    while (column < text.size() && text[column].isSpace())
+    while (column < text.size() && text[column].isSpace() && text[column] != QLatin1Char('\n'))
         ++column;
-    m_edit->setSelStart(block.position() + column);
+    m_edit->setSelStart(start + column);
     m_edit->ensureCursorVisible();
     m_edit->setFocus();
 }

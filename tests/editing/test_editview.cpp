@@ -92,8 +92,8 @@ private slots:
     void displayIsNoChange();
     void matchingPairsAndJump();
     void zoomAndOptions();
-    void longLinesStayPlain();
     void aLoadedPageFindsTheGutterReady();
+    void longLinesAreColouredInDisplayLines();
 };
 
 void TestEditView::coloursFollowTheText()
@@ -273,21 +273,26 @@ void TestEditView::zoomAndOptions()
     QCOMPARE(AppEnv::setting("view", "viewLineNumbers", "1"), QString("0"));
 }
 
-void TestEditView::longLinesStayPlain()
+void TestEditView::longLinesAreColouredInDisplayLines()
 {
-    // A page on one line, longer than is coloured: no colours, no pair search, no freeze.
+    // A page on one line, longer than a line that is coloured whole: it is shown in display
+    // lines, each coloured, and the pair search works in them as anywhere else.
     const QString line = QString("<b>x</b>").repeated(LiveHighlighter::MaxLineLength / 8 + 10);
     edit->setText("<i>\n" + line + "\n</i>");
     view->highlighter()->finish();
     edit->repaint();
+    QVERIFY(edit->softBreakCount() > 10);
     const QTextBlock longBlock = edit->document()->findBlockByNumber(1);
-    QVERIFY(longBlock.layout()->formats().isEmpty());
-    edit->setSelStart(longBlock.position() + 1);
-    QVERIFY(!view->jumpToPartner());
-    // The lines around it are still read, and a pair search stops at it.
+    QVERIFY(!longBlock.layout()->formats().isEmpty());
+    const QTextBlock later = edit->document()->findBlockByNumber(8);
+    QVERIFY(edit->isContinuation(later));
+    QVERIFY(!later.layout()->formats().isEmpty());
+    const int far = edit->textPosition(later.position()) + 1;  // inside a <b> there
+    QCOMPARE(edit->textRange(far - 1, 3), QString("<b>"));
+    edit->setSelStart(far);
+    QVERIFY(view->jumpToPartner());
+    QVERIFY(edit->selStart() > far + 2 && edit->selStart() <= far + 7);
     QVERIFY(!edit->document()->firstBlock().layout()->formats().isEmpty());
-    edit->setSelStart(1);
-    QVERIFY(!view->jumpToPartner());
 }
 
 void TestEditView::aLoadedPageFindsTheGutterReady()
