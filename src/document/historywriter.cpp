@@ -1,5 +1,6 @@
 #include "historywriter.h"
 
+#include "encoding.h"
 #include "textfile.h"
 
 #include <QFile>
@@ -19,8 +20,33 @@ bool writeHistoryFile(const QString &path, const SharedText &text)
     QFile f(temp);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    const QByteArray bytes = encodeTextFile(text.toString(), TextFormat());
-    const bool written = f.write(bytes) == bytes.size() && f.flush();
+    // The bytes of encodeTextFile(text, TextFormat()) (UTF-8, CR LF, a final line end),
+    // encoded a part at a time so that the whole text is never built: a surrogate pair split
+    // between two parts waits for its second half.
+    const TextFormat format;
+    const QByteArray lineEnd = lineEndBytes(format.lineEnd);
+    constexpr qsizetype PartSize = 256 * 1024;
+    QString part;
+    bool written = true;
+    auto writePart = [&](bool last) {
+        QString rest;
+        if (!last && !part.isEmpty() && part.back().isHighSurrogate()) {
+            rest = part.back();
+            part.chop(1);
+        }
+        const QByteArray bytes = encodeText(withLineEnds(part, format.lineEnd), format.encoding, format.bom);
+        written = written && f.write(bytes) == bytes.size();
+        part = rest;
+    };
+    text.forEachPiece([&](const QString &piece) {
+        part += piece;
+        if (part.size() >= PartSize)
+            writePart(false);
+    });
+    writePart(true);
+    if (format.finalLineEnd)
+        written = written && f.write(lineEnd) == lineEnd.size();
+    written = written && f.flush();
     f.close();
     if (!written || std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
         QFile::remove(temp);

@@ -31,6 +31,8 @@ std::function<void(qint64)> &chunkHook()
     return hook;
 }
 
+}  // namespace
+
 const char *lineEndBytes(LineEnd e)
 {
     switch (e) {
@@ -40,6 +42,8 @@ const char *lineEndBytes(LineEnd e)
     }
     return "\r\n";
 }
+
+namespace {
 
 struct LineEnds {
     LineEnd style = LineEnd::CRLF;
@@ -90,6 +94,8 @@ LineEnds normalizeLineEnds(QString &s)
     return r;
 }
 
+}  // namespace
+
 QString withLineEnds(QStringView text, LineEnd e)
 {
     if (e == LineEnd::LF)
@@ -98,6 +104,8 @@ QString withLineEnds(QStringView text, LineEnd e)
     t.replace(QLatin1Char('\n'), QLatin1String(lineEndBytes(e)));
     return t;
 }
+
+namespace {
 
 // --- writing back what was read --------------------------------------------------------------
 

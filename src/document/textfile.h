@@ -120,6 +120,9 @@ bool writeTextFile(const QString &path, const QString &text, const TextFormat &f
 // Writes bytes the same safe way.
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 
+const char *lineEndBytes(LineEnd lineEnd);  // "\r\n", "\n", "\r"
+// The text (lines ended by "\n") with each line end written as lineEnd.
+QString withLineEnds(QStringView text, LineEnd lineEnd);
 QString lineEndName(LineEnd lineEnd);     // "CRLF", "LF", "CR"
 QString lineEndCaption(LineEnd lineEnd);  // "CR+LF", "LF", "CR", as the user sees them
 

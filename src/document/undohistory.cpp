@@ -7,6 +7,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 // The one edit that turns `from` into `to` (none when they are equal).
@@ -52,7 +54,6 @@ UndoHistory::UndoHistory()
                                                [this](const QString &path) { emit writeFailed(path); });
     m_timer = new QTimer(this);
     m_timer->setSingleShot(true);
-    m_timer->setInterval(WriteDelayMs);
     connect(m_timer, &QTimer::timeout, this, &UndoHistory::writeSoon);
 }
 
@@ -90,7 +91,9 @@ void UndoHistory::setMode(int mode)
 void UndoHistory::filesChanged()
 {
     if (!m_timer->isActive())
-        m_timer->start();
+        m_sinceFirstPending.start();
+    const qint64 left = WriteDelayMs - m_sinceFirstPending.elapsed();
+    m_timer->start(int(std::clamp<qint64>(left, 0, WriteQuietMs)));
 }
 
 bool UndoHistory::writePending() const

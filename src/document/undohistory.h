@@ -10,6 +10,7 @@
 // files are written by a thread of their own, a burst of changes at once, shortly after.
 #include "sharedtext.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -61,8 +62,10 @@ public:
     static constexpr qint64 PauseMs = 1000;
     // Deep mode drops its oldest steps beyond this many bytes of history.
     static constexpr qint64 DefaultLimitBytes = 200ll * 1024 * 1024;
-    // A burst of changes reaches the files this long after its first change.
-    static constexpr int WriteDelayMs = 400;
+    // A burst of changes reaches the files once typing pauses this long, and at the latest
+    // this long after its first change (what a crash can lose).
+    static constexpr int WriteQuietMs = 250;
+    static constexpr int WriteDelayMs = 1000;
 
     UndoHistory();
     ~UndoHistory() override;  // writes what is pending
@@ -176,6 +179,7 @@ private:
     bool m_deepStarted = false;
     quint64 m_lastId = 0;
     QTimer *m_timer = nullptr;
+    QElapsedTimer m_sinceFirstPending;
     std::unique_ptr<HistoryWriter> m_writer;
 };
 

@@ -12,11 +12,6 @@
 #include <QUrl>
 #include <QUrlQuery>
 
-#ifdef TARNELL_WEBENGINE
-#include <QGuiApplication>
-#include <QOpenGLWidget>
-#endif
-
 namespace {
 
 const QByteArray kScheme = "tarnell-file";
@@ -31,18 +26,6 @@ PreviewPane::PreviewPane(QWidget *parent) : QWidget(parent)
     m_message->setWordWrap(true);
     m_message->setObjectName("PreviewMessage");
     m_stack->addWidget(m_message);
-#ifdef TARNELL_WEBENGINE
-    // The browser draws through OpenGL. A window that learns this only when the browser is
-    // created gets a new native window then, and what is typed in the meantime is lost. An
-    // OpenGL widget that is never shown makes the window start with a surface the browser can
-    // use, without loading the browser. (Not on headless platforms, which may lack OpenGL.)
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"))) {
-        auto *surface = new QOpenGLWidget(this);
-        surface->setObjectName("PreviewSurface");
-        surface->hide();
-    }
-#endif
 }
 
 // Serves local files under their own paths, with the preview file (whatever its name

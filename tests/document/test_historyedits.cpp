@@ -186,6 +186,24 @@ private slots:
         QCOMPARE(pairs.toString(), emoji);
     }
 
+    void aLargeHistoryFileHasTheBytesOfTheWholeText()
+    {
+        // The file is written a part at a time; its bytes are those of the whole text, with
+        // pairs, line ends and a lone surrogate wherever the parts meet.
+        QString text;
+        const QStringList lines = {QStringLiteral("<p>日本語の段落 &amp; 🍣</p>"), QStringLiteral("𠮟られる\t"),
+                                   QString(QChar(0xD800)) + QStringLiteral("x"), QString()};
+        for (int i = 0; text.size() < 700000; ++i)
+            text += lines[i % lines.size()] + QLatin1Char('\n');
+        TestFolders folders;
+        const QString path = folders.program + QStringLiteral("/big.tmp");
+        SharedText shared(text);
+        shared.replace(300000, 2, QStringLiteral("🍣\n"));
+        QVERIFY(writeHistoryFile(path, shared));
+        QCOMPARE(bytesOf(path), encodeTextFile(shared.toString(), TextFormat()));
+        QVERIFY(!QFile::exists(path + QStringLiteral(".new")));
+    }
+
     void filesAfterAFlushAreWhatEveryChangeWroteAtOnce()
     {
         // Random changes, undos and redos in both file histories; after each flush the four
