@@ -21,31 +21,45 @@ bool writeHistoryFile(const QString &path, const SharedText &text)
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     // The bytes of encodeTextFile(text, TextFormat()) (UTF-8, CR LF, a final line end),
-    // encoded a part at a time so that the whole text is never built: a surrogate pair split
-    // between two parts waits for its second half.
+    // encoded piece by piece so that the whole text is never built. In UTF-8 the byte of a
+    // line end stands for nothing else, so line ends are widened in the bytes. A surrogate pair
+    // split between two pieces waits for its second half.
     const TextFormat format;
     const QByteArray lineEnd = lineEndBytes(format.lineEnd);
-    constexpr qsizetype PartSize = 256 * 1024;
-    QString part;
+    TextCodec codec(format.encoding);
+    QByteArray out = format.bom ? codec.byteOrderMark() : QByteArray();
+    constexpr qsizetype WriteSize = 1024 * 1024;
     bool written = true;
-    auto writePart = [&](bool last) {
-        QString rest;
-        if (!last && !part.isEmpty() && part.back().isHighSurrogate()) {
-            rest = part.back();
-            part.chop(1);
+    QString carried;
+    auto encode = [&](QStringView chars) {
+        QByteArray bytes = codec.encode(chars);
+        if (lineEnd != "\n")
+            bytes.replace('\n', lineEnd);
+        out += bytes;
+        if (out.size() >= WriteSize) {
+            written = written && f.write(out) == out.size();
+            out.resize(0);
         }
-        const QByteArray bytes = encodeText(withLineEnds(part, format.lineEnd), format.encoding, format.bom);
-        written = written && f.write(bytes) == bytes.size();
-        part = rest;
     };
     text.forEachPiece([&](const QString &piece) {
-        part += piece;
-        if (part.size() >= PartSize)
-            writePart(false);
+        QString joined;
+        QStringView chars(piece);
+        if (!carried.isEmpty()) {
+            joined = carried + piece;
+            carried.clear();
+            chars = joined;
+        }
+        if (!chars.isEmpty() && chars.back().isHighSurrogate()) {
+            carried = chars.back();
+            chars.chop(1);
+        }
+        encode(chars);
     });
-    writePart(true);
+    if (!carried.isEmpty())
+        encode(carried);
     if (format.finalLineEnd)
-        written = written && f.write(lineEnd) == lineEnd.size();
+        out += lineEnd;
+    written = written && f.write(out) == out.size();
     written = written && f.flush();
     f.close();
     if (!written || std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {

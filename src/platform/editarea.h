@@ -102,7 +102,7 @@ public:
     // copied or saved see the line whole. Pages without such lines have no soft breaks, and
     // every position below is then the document's own.
     static constexpr int LongLine = 10000;
-    static constexpr int Segment = 1000;
+    static constexpr int Segment = 500;
     // Where the lines of text longer than LongLine are cut: each entry is the offset of the
     // character a display line starts with.
     static std::vector<int> softBreakPoints(QStringView text);
