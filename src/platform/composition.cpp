@@ -32,6 +32,10 @@ void prepareWindow(QWidget *window)
     surface->setObjectName("PreviewSurface");
     surface->hide();
 #if TARNELL_WIDGETS_PRIVATE
+    // Under Wayland the window's surface takes its pictures through OpenGL only; it keeps
+    // composing (which the compositor's graphics card does anyway).
+    if (platform != QLatin1String("xcb"))
+        return;
     // The widget has done its work once the window exists. Until a browser is shown the
     // window is drawn the plain way; Qt switches the composition on by itself when a
     // browser is put into the window, and browserVisibilityChanged() switches it off and on.
