@@ -86,11 +86,12 @@ HistoryWriter::~HistoryWriter()
     m_thread.join();  // the loop writes what is pending before it stops
 }
 
-void HistoryWriter::post(const State &state)
+void HistoryWriter::post(const State &state, bool newestOnly)
 {
     {
         std::lock_guard lock(m_mutex);
         m_pending = state;
+        m_pendingNewestOnly = newestOnly;
         ++m_posted;
     }
     m_wake.notify_all();
@@ -116,11 +117,12 @@ void HistoryWriter::run()
         m_wake.wait(lock, [this] { return m_stop || m_pending.has_value(); });
         if (m_pending) {
             State state = std::move(*m_pending);
+            const bool newestOnly = m_pendingNewestOnly;
             m_pending.reset();
             const quint64 target = m_posted;
             m_busy = true;
             lock.unlock();
-            bringTo(state);
+            bringTo(state, newestOnly);
             state = State();  // the texts are released here, not while holding the lock
             lock.lock();
             m_busy = false;
@@ -133,7 +135,7 @@ void HistoryWriter::run()
     }
 }
 
-void HistoryWriter::bringTo(const State &wanted)
+void HistoryWriter::bringTo(const State &wanted, bool newestOnly)
 {
     auto wantedAt = [&](int p) { return wanted[p] ? wanted[p]->id : 0; };
     // Whether the file now at place p holds a text that another place still waits for.
@@ -176,6 +178,8 @@ void HistoryWriter::bringTo(const State &wanted)
         if (want == 0) {
             QFile::remove(m_pathOf(p));
             m_disk[p] = 0;
+        } else if (newestOnly && p > 0) {
+            continue;
         } else if (writeHistoryFile(m_pathOf(p), wanted[p]->text)) {
             m_disk[p] = want;
         } else {

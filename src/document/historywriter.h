@@ -33,8 +33,11 @@ public:
     HistoryWriter(const HistoryWriter &) = delete;
     HistoryWriter &operator=(const HistoryWriter &) = delete;
 
-    // The files should come to hold this state; returns at once.
-    void post(const State &state);
+    // The files should come to hold this state; returns at once. With newestOnly, only the
+    // file of place 0 is written: the others may take their place by renaming or be removed,
+    // and are written by a later whole post (while typing goes on, the newest text is what a
+    // crash would need; the older ones wait for a pause).
+    void post(const State &state, bool newestOnly = false);
     // Waits until the files hold the last posted state.
     void flush();
     // Nothing is known about the files any more (another folder): the next state is written
@@ -43,7 +46,7 @@ public:
 
 private:
     void run();
-    void bringTo(const State &wanted);  // on the writer's thread
+    void bringTo(const State &wanted, bool newestOnly);  // on the writer's thread
 
     std::function<QString(int)> m_pathOf;
     std::function<void(const QString &)> m_failed;
@@ -51,6 +54,7 @@ private:
     std::condition_variable m_wake;
     std::condition_variable m_done;
     std::optional<State> m_pending;
+    bool m_pendingNewestOnly = false;
     quint64 m_posted = 0;    // number of states posted
     quint64 m_finished = 0;  // number of states written
     bool m_busy = false;

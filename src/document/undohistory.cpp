@@ -54,7 +54,10 @@ UndoHistory::UndoHistory()
                                                [this](const QString &path) { emit writeFailed(path); });
     m_timer = new QTimer(this);
     m_timer->setSingleShot(true);
-    connect(m_timer, &QTimer::timeout, this, &UndoHistory::writeSoon);
+    connect(m_timer, &QTimer::timeout, this, &UndoHistory::writeNewest);
+    m_restTimer = new QTimer(this);
+    m_restTimer->setSingleShot(true);
+    connect(m_restTimer, &QTimer::timeout, this, &UndoHistory::writeSoon);
 }
 
 UndoHistory::~UndoHistory()
@@ -94,26 +97,38 @@ void UndoHistory::filesChanged()
         m_sinceFirstPending.start();
     const qint64 left = WriteDelayMs - m_sinceFirstPending.elapsed();
     m_timer->start(int(std::clamp<qint64>(left, 0, WriteQuietMs)));
+    m_restTimer->start(WriteRestQuietMs);
 }
 
 bool UndoHistory::writePending() const
 {
-    return m_timer->isActive();
+    return m_timer->isActive() || m_restTimer->isActive();
+}
+
+void UndoHistory::postFiles(bool newestOnly)
+{
+    HistoryWriter::State state;
+    for (int p = 0; p < Places; ++p)
+        if (m_files[p])
+            state[p] = HistoryWriter::Entry{m_files[p]->id, m_files[p]->text};
+    m_writer->post(state, newestOnly);
+}
+
+void UndoHistory::writeNewest()
+{
+    postFiles(true);
 }
 
 void UndoHistory::writeSoon()
 {
     m_timer->stop();
-    HistoryWriter::State state;
-    for (int p = 0; p < Places; ++p)
-        if (m_files[p])
-            state[p] = HistoryWriter::Entry{m_files[p]->id, m_files[p]->text};
-    m_writer->post(state);
+    m_restTimer->stop();
+    postFiles(false);
 }
 
 void UndoHistory::flush()
 {
-    if (m_timer->isActive())
+    if (writePending())
         writeSoon();
     m_writer->flush();
 }

@@ -62,10 +62,13 @@ public:
     static constexpr qint64 PauseMs = 1000;
     // Deep mode drops its oldest steps beyond this many bytes of history.
     static constexpr qint64 DefaultLimitBytes = 200ll * 1024 * 1024;
-    // A burst of changes reaches the files once typing pauses this long, and at the latest
-    // this long after its first change (what a crash can lose).
+    // The newest text of a burst of changes reaches its file once typing pauses this long, and
+    // at the latest this long after the burst's first change (what a crash can lose).
     static constexpr int WriteQuietMs = 250;
     static constexpr int WriteDelayMs = 1000;
+    // The older places follow once typing pauses this long: while it goes on they change with
+    // every key, and a crash needs only the newest.
+    static constexpr int WriteRestQuietMs = 750;
 
     UndoHistory();
     ~UndoHistory() override;  // writes what is pending
@@ -127,7 +130,7 @@ public:
     void flush();
     // Starts writing the files now instead of after the delay.
     void writeSoon();
-    // Whether files wait for the delay to pass.
+    // Whether files wait for a delay to pass.
     bool writePending() const;
 
     // Deep mode: number of steps that undo and redo can walk; bytes they hold.
@@ -154,6 +157,8 @@ private:
     void dropOldSteps();
     void clearSteps();
     void filesChanged();
+    void writeNewest();
+    void postFiles(bool newestOnly);
     quint64 newId() { return ++m_lastId; }
 
     QString m_folder;
@@ -178,7 +183,8 @@ private:
     bool m_typingOpen = false;  // the newest step may take more typing
     bool m_deepStarted = false;
     quint64 m_lastId = 0;
-    QTimer *m_timer = nullptr;
+    QTimer *m_timer = nullptr;      // the newest place
+    QTimer *m_restTimer = nullptr;  // every place
     QElapsedTimer m_sinceFirstPending;
     std::unique_ptr<HistoryWriter> m_writer;
 };

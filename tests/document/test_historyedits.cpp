@@ -271,6 +271,42 @@ private slots:
         QCOMPARE(readTextFile(h.filePath(3)).text, text.chopped(3));
     }
 
+    void whileTypingGoesOnOnlyTheNewestFileIsWritten()
+    {
+        // The newest text is written at once; older places take what is already on disk by
+        // renaming, and the rest waits for a whole post.
+        TestFolders folders;
+        auto path = [&](int p) { return folders.program + QStringLiteral("/modo%1.tmp").arg(p); };
+        HistoryWriter w(path, nullptr);
+        auto entry = [](quint64 id, const QString &text) { return HistoryWriter::Entry{id, SharedText(text)}; };
+        auto textAt = [&](int p) { return QFile::exists(path(p)) ? readTextFile(path(p)).text : QStringLiteral("<missing>"); };
+        const QString a = QStringLiteral("<p>あ</p>"), b = a + "b", c = b + "c", d = c + "d";
+
+        w.post({entry(1, a), std::nullopt, std::nullopt, std::nullopt});
+        w.flush();
+        w.post({entry(2, b), entry(1, a), std::nullopt, std::nullopt}, true);
+        w.flush();
+        QCOMPARE(textAt(0), b);
+        QCOMPARE(textAt(1), a);  // renamed, not written again
+        w.post({entry(4, d), entry(3, c), entry(2, b), entry(1, a)}, true);
+        w.flush();
+        QCOMPARE(textAt(0), d);
+        QCOMPARE(textAt(1), QStringLiteral("<missing>"));  // never on disk: waits
+        QCOMPARE(textAt(2), b);
+        QCOMPARE(textAt(3), a);
+        w.post({entry(4, d), entry(3, c), entry(2, b), entry(1, a)});
+        w.flush();
+        QCOMPARE(textAt(1), c);
+        QCOMPARE(textAt(0), d);
+        QCOMPARE(textAt(3), a);
+        // Places emptied by the history are removed even while only the newest is written.
+        w.post({entry(5, d + "e"), std::nullopt, std::nullopt, std::nullopt}, true);
+        w.flush();
+        QCOMPARE(textAt(0), d + "e");
+        QCOMPARE(textAt(1), QStringLiteral("<missing>"));
+        QCOMPARE(textAt(3), QStringLiteral("<missing>"));
+    }
+
     void aFailedWriteIsReportedAndTheHistoryGoesOn()
     {
         TestFolders folders;
