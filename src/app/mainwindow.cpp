@@ -137,6 +137,12 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 
     m_encodings = new EncodingCommands(*this);
     m_statusCaret = new QLabel;
+    // A fixed size: a label that changes with every key would otherwise lay out and repaint
+    // the whole status bar each time (and move the buttons beside it as the column grows).
+    m_statusCaret->setText(QStringLiteral("0000000 行  000000 桁"));
+    m_statusCaret->setFixedSize(m_statusCaret->sizeHint());
+    m_statusCaret->clear();
+    m_statusCaret->setAutoFillBackground(true);  // repainted alone, without the bar beneath
     m_statusModified = new QLabel(QStringLiteral("変更あり"));
     m_statusModified->setObjectName("ModifiedLabel");
     m_statusModified->setVisible(false);

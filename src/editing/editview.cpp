@@ -43,7 +43,12 @@ constexpr int kChunkChars = 65'536;
 
 class Gutter : public QWidget {
 public:
-    Gutter(EditView *view, QWidget *parent) : QWidget(parent), m_view(view) { setObjectName("viewGutter"); }
+    Gutter(EditView *view, QWidget *parent) : QWidget(parent), m_view(view)
+    {
+        setObjectName("viewGutter");
+        // It paints every pixel it is asked for: the widgets beneath are not painted first.
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
 
 protected:
     void paintEvent(QPaintEvent *e) override
@@ -213,12 +218,7 @@ void EditView::paintGutter(QPainter &p, const QRect &rect)
     bold.setBold(true);
     const int caretLine = m_edit->lineNumber(m_edit->textCursor().block());
     const int right = m_gutter->width() - 6;
-    for (QTextBlock b = m_edit->firstVisible(); b.isValid(); b = b.next()) {
-        if (!b.isVisible())
-            continue;
-        const QRectF r = m_edit->blockRect(b);
-        if (r.top() > rect.bottom())
-            break;
+    for (const auto &[b, r] : m_edit->shownBlocks(rect.bottom())) {
         // A display line that continues a long line has no number of its own.
         if (r.bottom() < rect.top() || m_edit->isContinuation(b))
             continue;
@@ -278,12 +278,7 @@ void EditView::paintAfter(QPainter &p, const QRect &rect)
     pen.setWidthF(1.0);
     p.setPen(pen);
     p.setRenderHint(QPainter::Antialiasing, true);
-    for (QTextBlock b = m_edit->firstVisible(); b.isValid(); b = b.next()) {
-        if (!b.isVisible())
-            continue;
-        const QRectF br = m_edit->blockRect(b);
-        if (br.top() > rect.bottom())
-            break;
+    for (const auto &[b, br] : m_edit->shownBlocks(rect.bottom())) {
         if (br.bottom() < rect.top() || !b.layout() || !readable(b))
             continue;
         QTextLayout *layout = b.layout();

@@ -131,18 +131,11 @@ int LiveHighlighter::process(QTextBlock block, int entry, bool format)
 
 void LiveHighlighter::setLayoutFormats(const QTextBlock &block, const QList<QTextLayout::FormatRange> &ranges)
 {
-    // Qt reports new layout formats as a change of the block and the next one, and then
-    // repaints the whole editing area; silenced, the block is laid out again when it is
-    // painted, and only these two lines are repainted.
-    block.layout()->setFormats(ranges);
-    {
-        const QSignalBlocker silence(m_edit->document()->documentLayout());
-        m_edit->document()->markContentsDirty(block.position(), block.length());
-    }
-    if (m_painting)
-        return;  // the paint under way draws it
+    m_edit->setBlockFormats(block, ranges);
+    if (m_painting || m_inEdit)
+        return;  // the paint under way, or the edit's own repaint, draws it
     QRectF r = m_edit->blockRect(block);
-    if (block.next().isValid())
+    if (!EditArea::QuietFormats && block.next().isValid())
         r = r.united(m_edit->blockRect(block.next()));
     m_edit->viewport()->update(QRect(0, int(r.top()) - 1, m_edit->viewport()->width(), int(r.height()) + 2));
 }
@@ -201,8 +194,16 @@ void LiveHighlighter::onContentsChange(int pos, int, int added)
         const int old = b.userState() < 0 ? -1 : (b.userState() & StateMask);
         const bool pastEdit = b.position() > last.position();
         // Colours are attached when the line is painted: inside the edit they would widen
-        // the change Qt lays out to the following lines and repaint everything.
-        state = process(b, state, false);
+        // the change Qt lays out to the following lines and repaint everything. Only a shown
+        // line that is edited alone takes them now, so that Qt lays it out once, coloured.
+        if (EditArea::QuietFormats && !pastEdit && first == last && b.layout() && b.layout()->lineCount() > 0 &&
+            b.blockNumber() >= m_edit->firstVisible().blockNumber() && b.blockNumber() <= visibleTo) {
+            m_inEdit = true;
+            state = process(b, state, true);
+            m_inEdit = false;
+        } else {
+            state = process(b, state, false);
+        }
         if (pastEdit && state == old)
             return;  // the lines below read as before
         if (pastEdit && b.blockNumber() <= visibleTo) {
@@ -261,18 +262,12 @@ void LiveHighlighter::prepareVisible(const QRect &painting)
 {
     if (!m_enabled)
         return;
-    const int height = m_edit->viewport()->height();
     m_painting = !painting.isNull();
-    for (QTextBlock b = m_edit->firstVisible(); b.isValid(); b = b.next()) {
-        if (!b.isVisible())
-            continue;
-        const QRectF r = m_edit->blockRect(b);
-        if (r.top() > height)
-            break;
-        if (m_painting && !r.intersects(painting))
+    for (const EditArea::ShownBlock &s : m_edit->shownBlocks(m_edit->viewport()->height())) {
+        if (m_painting && !s.rect.intersects(painting))
             continue;  // coloured when it is painted
-        if (!formatted(b))
-            process(b, entryState(b), true);
+        if (!formatted(s.block))
+            process(s.block, entryState(s.block), true);
     }
     m_painting = false;
 }

@@ -55,5 +55,6 @@ private:
     QTextCursor m_frontier;
     bool m_done = true;
     bool m_painting = false;
+    bool m_inEdit = false;
     QTimer m_timer;
 };

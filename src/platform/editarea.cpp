@@ -1,15 +1,20 @@
 #include "editarea.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QWheelEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
+#if TARNELL_WIDGETS_PRIVATE
+#include <private/qtextengine_p.h>
+#endif
 
 #include <algorithm>
 #include <utility>
@@ -697,6 +702,33 @@ void EditArea::setLeftMargin(int width)
 QRectF EditArea::blockRect(const QTextBlock &block) const
 {
     return blockBoundingGeometry(block).translated(contentOffset());
+}
+
+std::vector<EditArea::ShownBlock> EditArea::shownBlocks(qreal bottom) const
+{
+    std::vector<ShownBlock> shown;
+    QPointF offset = contentOffset();
+    for (QTextBlock b = firstVisibleBlock(); b.isValid(); b = b.next()) {
+        const QRectF r = blockBoundingRect(b).translated(offset);
+        if (r.top() > bottom)
+            break;
+        if (b.isVisible())
+            shown.push_back({b, r});
+        offset.ry() += r.height();
+    }
+    return shown;
+}
+
+void EditArea::setBlockFormats(const QTextBlock &block, const QList<QTextLayout::FormatRange> &ranges)
+{
+#if TARNELL_WIDGETS_PRIVATE
+    // The engine drops the block's lines; the layout lays it out again when asked for its size.
+    block.layout()->engine()->setFormats(ranges);
+#else
+    block.layout()->setFormats(ranges);
+    const QSignalBlocker silence(document()->documentLayout());
+    document()->markContentsDirty(block.position(), block.length());
+#endif
 }
 
 void EditArea::paintEvent(QPaintEvent *e)

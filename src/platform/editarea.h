@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTextBlock>
 #include <QTextFormat>
+#include <QTextLayout>
 #include <QTextCursor>
 #include <QTimer>
 #include <functional>
@@ -91,8 +92,27 @@ public:
     void setPaintHooks(PaintHook before, PaintHook after);
     void setLeftMargin(int width);
     QTextBlock firstVisible() const { return firstVisibleBlock(); }
-    // A block's rectangle in viewport coordinates (lays the block out when needed).
+    // A block's rectangle in viewport coordinates (lays the block out when needed). Each call
+    // walks from the top of the viewport: for every shown block, use shownBlocks.
     QRectF blockRect(const QTextBlock &block) const;
+    // The shown blocks (hidden ones skipped) from the top of the viewport down to the first
+    // that starts below `bottom` (viewport coordinates), with their rectangles, in one walk.
+    struct ShownBlock {
+        QTextBlock block;
+        QRectF rect;
+    };
+    std::vector<ShownBlock> shownBlocks(qreal bottom) const;
+    // Sets the extra formats (colours) of a block's layout, and has the block laid out again.
+    // Qt's public way reports them as a change of the text from the block on, which lays out
+    // the lines after it again too (and repaints the whole area unless silenced). Where Qt's
+    // private interface is at hand, only the block is laid out again: when it is next painted
+    // or, during the block's own edit, by the edit itself (QuietFormats tells which).
+    void setBlockFormats(const QTextBlock &block, const QList<QTextLayout::FormatRange> &ranges);
+#if TARNELL_WIDGETS_PRIVATE
+    static constexpr bool QuietFormats = true;
+#else
+    static constexpr bool QuietFormats = false;
+#endif
 
     // Very long lines. The editor lays out a line as a whole, so a line of megabytes would
     // cost seconds per keystroke. A line longer than LongLine characters is therefore held

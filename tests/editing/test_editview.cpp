@@ -111,6 +111,22 @@ void TestEditView::coloursFollowTheText()
     edit->repaint();
     QCOMPARE(shownColour(*edit, 12), live(Syntax::Kind::Comment));
     QCOMPARE(shownColour(*edit, 20), live(Syntax::Kind::Comment));  // "</a>" is inside the comment now
+
+    // A key in a shown line colours it within the edit, so that the line is laid out once, and
+    // leaves the lines below laid out as they were.
+    if (EditArea::QuietFormats) {
+        edit->setText("<p>abcdef</p>\n<p>b</p>\n<p>c</p>");
+        view->highlighter()->finish();
+        edit->repaint();
+        edit->setSelStart(3);
+        QTest::keyClicks(edit.get(), "<b c");  // "<p><b cabcdef</p>"
+        QCOMPARE(shownColour(*edit, 4), live(Syntax::Kind::TagName));  // before any paint
+        QCOMPARE(shownColour(*edit, 7), live(Syntax::Kind::AttrName));
+        QVERIFY(edit->document()->firstBlock().layout()->lineCount() > 0);
+        QVERIFY(edit->document()->firstBlock().next().layout()->lineCount() > 0);
+        edit->repaint();
+        QCOMPARE(shownColour(*edit, 7), live(Syntax::Kind::AttrName));
+    }
 }
 
 void TestEditView::lazyOnLargePages()
