@@ -3,12 +3,15 @@
 #include <QWidget>
 
 #ifdef TARNELL_WEBENGINE
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QOpenGLWidget>
 #include <QPointer>
 #if TARNELL_WIDGETS_PRIVATE
 #include <QtWidgets/private/qwidget_p.h>
 #endif
+#include <dlfcn.h>
+#include <thread>
 #endif
 
 namespace {
@@ -18,6 +21,31 @@ const char *const kPrepared = "tarnellPreparedForBrowser";
 }
 
 namespace Composition {
+
+void loadDriverSoon()
+{
+#if defined(TARNELL_WEBENGINE) && TARNELL_WIDGETS_PRIVATE
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || qEnvironmentVariableIsSet("LIBGL_DRIVERS_PATH"))
+        return;
+    // The window's OpenGL drawing loads the vendor's GLX library and Mesa's driver, tens of
+    // milliseconds of relocations (the driver brings LLVM). Mesa's drivers are one library
+    // under many names, so whichever name the display picks later finds it loaded. The
+    // libraries stay loaded, as they would once the window uses them.
+    QByteArray driver;
+    for (const char *folder : {"/usr/lib/x86_64-linux-gnu/dri", "/usr/lib/aarch64-linux-gnu/dri", "/usr/lib64/dri", "/usr/lib/dri"}) {
+        const QString path = QString::fromLatin1(folder) + QStringLiteral("/swrast_dri.so");
+        if (QFileInfo::exists(path)) {
+            driver = QFile::encodeName(path);
+            break;
+        }
+    }
+    std::thread([driver] {
+        dlopen("libGLX_mesa.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!driver.isEmpty())
+            dlopen(driver.constData(), RTLD_NOW | RTLD_LOCAL);
+    }).detach();
+#endif
+}
 
 void prepareWindow(QWidget *window)
 {

@@ -8,6 +8,10 @@ class QWidget;
 
 namespace Composition {
 
+// Starts loading the system's OpenGL driver on a thread of its own, so that prepareWindow
+// finds it loaded instead of loading it while the window waits (X only; call right after
+// the application object is made).
+void loadDriverSoon();
 // Readies a main window for browsers shown in it later; call before it is shown.
 void prepareWindow(QWidget *window);
 // A browser in a prepared window was shown or hidden: the window composes through
