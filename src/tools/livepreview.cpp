@@ -139,22 +139,48 @@ const char kFollowScript[] = R"(
         if (line !== null && a.getAttribute(attr) !== line)
             a.setAttribute(attr, line);
     };
-    // The same subtree apart from source lines; those of a are brought up to b's on the way.
-    const same = function (a, b) {
-        if (!shallowSame(a, b))
-            return false;
-        if (a.nodeType === ELEMENT)
-            takeLine(a, b);
-        let x = a.firstChild, y = b.firstChild;
-        for (; x && y; x = x.nextSibling, y = y.nextSibling)
-            if (!same(x, y))
-                return false;
-        return !x && !y;
+    // A node as markup (made by the engine, so cheap to compare) and without its source lines.
+    const markup = function (n) {
+        return n.nodeType === ELEMENT ? n.outerHTML : n.nodeType + ':' + (n.nodeValue !== null ? n.nodeValue : n.nodeName);
     };
-    // a's children made those of b: equal ones at both ends are kept, a single differing
-    // element of the same kind is patched in turn, anything else in between replaced.
+    const marks = new RegExp('(<[A-Za-z][^\\s/>]*) ' + attr + '="\\d+"', 'g');
+    const unmarked = function (text) { return text.replace(marks, '$1'); };
+    // Gives every marked element under a (and a) the source line of its counterpart under b.
+    const takeLines = function (a, b) {
+        if (a.nodeType !== ELEMENT)
+            return;
+        takeLine(a, b);
+        const x = a.querySelectorAll('[' + attr + ']'), y = b.querySelectorAll('[' + attr + ']');
+        for (let i = 0; i < x.length && i < y.length; ++i) {
+            const line = y[i].getAttribute(attr);
+            if (x[i].getAttribute(attr) !== line)
+                x[i].setAttribute(attr, line);
+        }
+    };
+    // a's children made those of b: equal ones at both ends are kept (their source lines brought
+    // up to date), a single differing element of the same kind is patched in turn, anything else
+    // in between replaced.
     const patch = function (a, b) {
         const x = Array.from(a.childNodes), y = Array.from(b.childNodes);
+        const keys = new Map();
+        const key = function (n) {
+            let k = keys.get(n);
+            if (k === undefined) {
+                k = markup(n);
+                keys.set(n, k);
+            }
+            return k;
+        };
+        // Equal as they are, or equal but for source lines (then a's lines are b's).
+        const same = function (m, n) {
+            const k = key(m), l = key(n);
+            if (k === l)
+                return true;
+            if (unmarked(k) !== unmarked(l))
+                return false;
+            takeLines(m, n);
+            return true;
+        };
         let s = 0;
         const n = Math.min(x.length, y.length);
         while (s < n && same(x[s], y[s]))
@@ -177,8 +203,22 @@ const char kFollowScript[] = R"(
             news.appendChild(document.adoptNode(y[i]));
         a.insertBefore(news, before);
     };
+    // Whole subtrees compared (outside the body): equal but for source lines.
+    const same = function (a, b) {
+        if (a.nodeType !== b.nodeType)
+            return false;
+        if (a.nodeType !== ELEMENT)
+            return shallowSame(a, b);
+        if (unmarked(a.outerHTML) !== unmarked(b.outerHTML))
+            return false;
+        takeLines(a, b);
+        return true;
+    };
+    let parseMs = 0;
     const patchDocument = function (html) {
+        const started = performance.now();
         const next = new DOMParser().parseFromString(html, 'text/html');
+        parseMs = performance.now() - started;
         const root = document.documentElement, nextRoot = next.documentElement;
         const body = document.body, nextBody = next.body;
         if (next.compatMode !== document.compatMode || !root || !nextRoot || !body || !nextBody ||
@@ -217,10 +257,17 @@ const char kFollowScript[] = R"(
         const request = new XMLHttpRequest();
         request.open('GET', url.href);
         request.responseType = 'arraybuffer';
+        const asked = performance.now();
         request.onload = function () {
             try {
-                const done = patchDocument(new TextDecoder(charset).decode(request.response));
-                tarnellSend('patched:' + id + (done ? ':ok' : ':no'));
+                const got = performance.now();
+                const html = new TextDecoder(charset).decode(request.response);
+                const decoded = performance.now();
+                const done = patchDocument(html);
+                // With the times taken (ms): the copy fetched, decoded, the document patched.
+                const f = function (t) { return t.toFixed(0); };
+                tarnellSend('patched:' + id + (done ? ':ok' : ':no') + ':' + f(got - asked) + ',' +
+                            f(decoded - got) + ',' + f(parseMs) + ',' + f(performance.now() - decoded - parseMs));
             } catch (e) {
                 failed();
             }
@@ -501,7 +548,9 @@ void LivePreview::patched(const QString &answer)
     const QString id = QStringLiteral("%1.%2").arg(m_viewer).arg(m_loadingSerial);
     if (!m_patching || !answer.startsWith(id + u':'))
         return;
-    if (answer.mid(id.size() + 1) != QLatin1String("ok")) {
+    qCDebug(lcLive) << "patch" << m_loadingSerial << "answered" << answer.mid(id.size() + 1)
+                    << "(fetched, decoded, parsed, patched in ms)";
+    if (!answer.mid(id.size() + 1).startsWith(QLatin1String("ok"))) {
         qCDebug(lcLive) << "patch" << m_loadingSerial << "refused after" << m_loadClock.elapsed() << "ms: loading";
         fullLoad();
         return;
