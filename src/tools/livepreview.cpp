@@ -316,6 +316,15 @@ LivePreview::LivePreview(EditArea *edit, QSplitter *splitter, std::function<Docu
     connect(&m_followTimer, &QTimer::timeout, this, &LivePreview::follow);
     m_hangTimer.setSingleShot(true);
     connect(&m_hangTimer, &QTimer::timeout, this, &LivePreview::loadWhenReady);
+    m_patchTimer.setSingleShot(true);
+    connect(&m_patchTimer, &QTimer::timeout, this, [this] {
+        if (!m_patching)
+            return;
+        qCDebug(lcLive) << "patch" << m_loadingSerial << "unanswered: loading";
+        m_view->abandonRenderer();
+        m_retries = 1;
+        fullLoad();
+    });
 
     // Per key only a timer is restarted: the text is read once the typing pauses.
     connect(m_edit, &EditArea::textEdited, this, &LivePreview::textChanged);
@@ -507,6 +516,7 @@ void LivePreview::loadWhenReady()
     m_preparing = false;
     m_loading = true;
     m_patching = false;
+    m_patchTimer.stop();
     m_loadClock = m_clock;
     // A page without scripts whose last copy was shown, of the same document: its document is
     // brought up to date in place (the copy is fetched from memory by the page itself).
@@ -525,10 +535,16 @@ void LivePreview::loadWhenReady()
         const qsizetype charset = type.indexOf("charset=");
         const QByteArray encoding = charset < 0 ? QByteArray("UTF-8") : type.mid(charset + 8);
         qCDebug(lcLive) << "patch" << m_loadingSerial << "starts" << m_loadClock.elapsed() << "ms after the pause";
-        m_view->runProgramScript(QStringLiteral("tarnellUpdate('%1.%2', '%3')")
+        // Should the page not answer (its renderer gone), the copy is loaded after all.
+        m_patchTimer.start(int(std::clamp<qint64>(3 * m_lastRender, 10 * qint64(m_hangTimeout), 600000)));
+        m_view->runProgramScript(QStringLiteral("typeof tarnellUpdate === 'function' && tarnellUpdate('%1.%2', '%3')")
                                      .arg(m_viewer)
                                      .arg(m_loadingSerial)
-                                     .arg(QString::fromLatin1(encoding)));
+                                     .arg(QString::fromLatin1(encoding)),
+                                 [this, guard = QPointer<LivePreview>(this), serial = m_loadingSerial](const QVariant &v) {
+                                     if (guard && m_patching && serial == m_loadingSerial && !v.toBool())
+                                         fullLoad();
+                                 });
         return;
     }
     fullLoad();
@@ -537,6 +553,7 @@ void LivePreview::loadWhenReady()
 void LivePreview::fullLoad()
 {
     m_patching = false;
+    m_patchTimer.stop();
     // The same document stays where the reader was; another one starts at its top.
     const QPointF at = m_sameDocument ? m_view->scrollPosition() : QPointF();
     qCDebug(lcLive) << "load" << m_loadingSerial << "starts" << m_loadClock.elapsed() << "ms after the pause";
@@ -556,6 +573,7 @@ void LivePreview::patched(const QString &answer)
         return;
     }
     m_patching = false;
+    m_patchTimer.stop();
     m_lastInPlace = true;
     finishUpdate(true);
 }

@@ -94,6 +94,7 @@ private:
     QTimer m_pause;       // runs from the last change to the update
     QTimer m_followTimer; // runs from a caret move or scroll to the following
     QTimer m_hangTimer;   // runs while the page has not answered the probe
+    QTimer m_patchTimer;  // runs while the page brings itself up to date in place
     int m_delay;
     int m_hangTimeout = 1000;
     qint64 m_lastRender = 0;  // ms, of the last copy shown
