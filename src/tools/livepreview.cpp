@@ -259,12 +259,14 @@ const char kFollowScript[] = R"(
         request.responseType = 'arraybuffer';
         const asked = performance.now();
         request.onload = function () {
+            if (request.status >= 400)
+                return failed();
             try {
                 const got = performance.now();
                 const html = new TextDecoder(charset).decode(request.response);
                 const decoded = performance.now();
                 const done = patchDocument(html);
-                // With the times taken (ms): the copy fetched, decoded, the document patched.
+                // With the times taken (ms): the copy fetched, decoded, parsed, the document patched.
                 const f = function (t) { return t.toFixed(0); };
                 tarnellSend('patched:' + id + (done ? ':ok' : ':no') + ':' + f(got - asked) + ',' +
                             f(decoded - got) + ',' + f(parseMs) + ',' + f(performance.now() - decoded - parseMs));
