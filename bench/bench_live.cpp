@@ -195,7 +195,7 @@ bool untilUpdated(qint64 *msec = nullptr, int timeoutMs = 60000, qint64 *painted
     return ok;
 }
 
-void liveUpdate(State &state, int kb)
+void liveUpdate(State &state, int kb, bool inPlace)
 {
     Bench::window().setUndoMode(0);
     Bench::open(pagePath(kb));
@@ -205,6 +205,7 @@ void liveUpdate(State &state, int kb)
         setLive(false);
         return;
     }
+    Bench::window().livePreview()->setInPlace(inPlace);
     EditArea *e = Bench::window().edit();
     double guiMs = 0, loadedMs = 0;
     for (auto _ : state) {
@@ -224,13 +225,62 @@ void liveUpdate(State &state, int kb)
     }
     state.counters["gui_cpu_ms"] = benchmark::Counter(guiMs, benchmark::Counter::kAvgIterations);
     state.counters["loaded_ms"] = benchmark::Counter(loadedMs, benchmark::Counter::kAvgIterations);
+    Bench::window().livePreview()->setInPlace(true);
     setLive(false);
     Bench::window().setUndoMode(1);
 }
-// The time reported is from the end of the pause to the new content on the screen.
-BENCHMARK_CAPTURE(liveUpdate, 100kb, 100)->Name("live/update_100kb")->Unit(benchmark::kMillisecond)->UseManualTime();
-BENCHMARK_CAPTURE(liveUpdate, 1mb, 1000)->Name("live/update_1mb")->Unit(benchmark::kMillisecond)->UseManualTime();
-BENCHMARK_CAPTURE(liveUpdate, 10mb, 10000)->Name("live/update_10mb")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+// The time reported is from the end of the pause to the new content on the screen. The page has
+// no scripts, so it is brought up to date in place; update_full_* loads every copy instead.
+BENCHMARK_CAPTURE(liveUpdate, 100kb, 100, true)->Name("live/update_100kb")->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK_CAPTURE(liveUpdate, 1mb, 1000, true)->Name("live/update_1mb")->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK_CAPTURE(liveUpdate, full_100kb, 100, false)->Name("live/update_full_100kb")->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK_CAPTURE(liveUpdate, full_1mb, 1000, false)->Name("live/update_full_1mb")->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK_CAPTURE(liveUpdate, 10mb, 10000, true)->Name("live/update_10mb")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+// What the engine's load of a page costs by itself, in a view of the live preview's kind and
+// size, read from a file: the page as it is against the copy with every start tag marked with
+// its line (what the live preview serves). Compare with live/update_full_* (the same marked copy
+// through the program's scheme, from memory, with the editor around it).
+void engineLoad(State &state, int kb, bool marked)
+{
+    const QString source = pagePath(kb);
+    QString path = source;
+    if (marked) {
+        path = Bench::workFolder() + QStringLiteral("/live-%1kb-marked.htm").arg(kb);
+        QFile in(source), out(path);
+        in.open(QIODevice::ReadOnly);
+        out.open(QIODevice::WriteOnly);
+        out.write(LiveSource::annotateLines(QString::fromUtf8(in.readAll())).toUtf8());
+    }
+    BrowserView view(nullptr, Browser::PageKind::Quiet);
+    view.resize(640, 860);
+    view.show();
+    int round = 0;
+    for (auto _ : state) {
+        QUrl url = QUrl::fromLocalFile(path);
+        url.setQuery(QStringLiteral("n=%1").arg(++round));
+        QEventLoop loop;
+        bool ok = false;
+        auto c = QObject::connect(&view, &BrowserView::loadEnded, &loop, [&](const QUrl &u, bool success) {
+            if (u.query() == url.query()) {
+                ok = success;
+                loop.quit();
+            }
+        });
+        QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+        view.load(url);
+        loop.exec();
+        QObject::disconnect(c);
+        if (!ok) {
+            state.SkipWithError("the page did not load");
+            break;
+        }
+    }
+}
+BENCHMARK_CAPTURE(engineLoad, plain_100kb, 100, false)->Name("live/engine_plain_file_100kb")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(engineLoad, marked_100kb, 100, true)->Name("live/engine_marked_file_100kb")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(engineLoad, plain_1mb, 1000, false)->Name("live/engine_plain_file_1mb")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(engineLoad, marked_1mb, 1000, true)->Name("live/engine_marked_file_1mb")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // For comparison, the same page through the preview tab (text written to the preview file, then
 // loaded from the disk).

@@ -103,6 +103,181 @@ const char kFollowScript[] = R"(
         window.scrollBy(0, r.top - h / 3);
         return true;
     };
+
+    // Bringing the shown document up to date with a new copy of its page in place, instead of
+    // loading the copy: only the parts of the body that differ are replaced, so the engine lays
+    // out only those, and the scroll position stays. Used for pages without scripts only
+    // (LiveSource::isStatic), whose document is what their text says. Answers false, leaving
+    // the rest to a full load, when anything outside the body differs (doctype, html element,
+    // head: styles, title, base address) or the body is not a body.
+    const TEXT = 3, ELEMENT = 1, COMMENT = 8;
+    const sameAttributes = function (a, b) {
+        const x = a.attributes, y = b.attributes;
+        if (x.length !== y.length)
+            return false;
+        for (let i = 0; i < x.length; ++i) {
+            const n = x[i];
+            const m = y.getNamedItemNS(n.namespaceURI, n.localName);
+            if (!m || (n.name !== attr && m.value !== n.value))
+                return false;
+        }
+        return true;
+    };
+    // The same node apart from its children and its source line.
+    const shallowSame = function (a, b) {
+        if (a.nodeType !== b.nodeType)
+            return false;
+        if (a.nodeType === ELEMENT)
+            return a.namespaceURI === b.namespaceURI && a.localName === b.localName && sameAttributes(a, b) &&
+                (a.localName !== 'template' || a.content.isEqualNode(b.content));
+        if (a.nodeType === TEXT || a.nodeType === COMMENT)
+            return a.data === b.data;
+        return a.isEqualNode(b);
+    };
+    const takeLine = function (a, b) {
+        const line = b.getAttribute(attr);
+        if (line !== null && a.getAttribute(attr) !== line)
+            a.setAttribute(attr, line);
+    };
+    // A node as markup (made by the engine, so cheap to compare) and without its source lines.
+    const markup = function (n) {
+        return n.nodeType === ELEMENT ? n.outerHTML : n.nodeType + ':' + (n.nodeValue !== null ? n.nodeValue : n.nodeName);
+    };
+    const marks = new RegExp('(<[A-Za-z][^\\s/>]*) ' + attr + '="\\d+"', 'g');
+    const unmarked = function (text) { return text.replace(marks, '$1'); };
+    // Gives every marked element under a (and a) the source line of its counterpart under b.
+    const takeLines = function (a, b) {
+        if (a.nodeType !== ELEMENT)
+            return;
+        takeLine(a, b);
+        const x = a.querySelectorAll('[' + attr + ']'), y = b.querySelectorAll('[' + attr + ']');
+        for (let i = 0; i < x.length && i < y.length; ++i) {
+            const line = y[i].getAttribute(attr);
+            if (x[i].getAttribute(attr) !== line)
+                x[i].setAttribute(attr, line);
+        }
+    };
+    // a's children made those of b: equal ones at both ends are kept (their source lines brought
+    // up to date), a single differing element of the same kind is patched in turn, anything else
+    // in between replaced.
+    const patch = function (a, b) {
+        const x = Array.from(a.childNodes), y = Array.from(b.childNodes);
+        const keys = new Map();
+        const key = function (n) {
+            let k = keys.get(n);
+            if (k === undefined) {
+                k = markup(n);
+                keys.set(n, k);
+            }
+            return k;
+        };
+        // Equal as they are, or equal but for source lines (then a's lines are b's).
+        const same = function (m, n) {
+            const k = key(m), l = key(n);
+            if (k === l)
+                return true;
+            if (unmarked(k) !== unmarked(l))
+                return false;
+            takeLines(m, n);
+            return true;
+        };
+        let s = 0;
+        const n = Math.min(x.length, y.length);
+        while (s < n && same(x[s], y[s]))
+            ++s;
+        let ex = x.length, ey = y.length;
+        while (ex > s && ey > s && same(x[ex - 1], y[ey - 1])) {
+            --ex;
+            --ey;
+        }
+        if (ex - s === 1 && ey - s === 1 && x[s].nodeType === ELEMENT && shallowSame(x[s], y[s])) {
+            takeLine(x[s], y[s]);
+            patch(x[s], y[s]);
+            return;
+        }
+        const before = ex < x.length ? x[ex] : null;
+        for (let i = s; i < ex; ++i)
+            a.removeChild(x[i]);
+        const news = document.createDocumentFragment();
+        for (let i = s; i < ey; ++i)
+            news.appendChild(document.adoptNode(y[i]));
+        a.insertBefore(news, before);
+    };
+    // Whole subtrees compared (outside the body): equal but for source lines.
+    const same = function (a, b) {
+        if (a.nodeType !== b.nodeType)
+            return false;
+        if (a.nodeType !== ELEMENT)
+            return shallowSame(a, b);
+        if (unmarked(a.outerHTML) !== unmarked(b.outerHTML))
+            return false;
+        takeLines(a, b);
+        return true;
+    };
+    let parseMs = 0;
+    const patchDocument = function (html) {
+        const started = performance.now();
+        const next = new DOMParser().parseFromString(html, 'text/html');
+        parseMs = performance.now() - started;
+        const root = document.documentElement, nextRoot = next.documentElement;
+        const body = document.body, nextBody = next.body;
+        if (next.compatMode !== document.compatMode || !root || !nextRoot || !body || !nextBody ||
+            body.localName !== 'body' || nextBody.localName !== 'body' || body.parentNode !== root ||
+            nextBody.parentNode !== nextRoot || !shallowSame(root, nextRoot))
+            return false;
+        const pairs = function (a, b, skip, skipNext) {
+            const x = Array.from(a.childNodes), y = Array.from(b.childNodes);
+            if (x.length !== y.length)
+                return false;
+            for (let i = 0; i < x.length; ++i)
+                if ((x[i] === skip) !== (y[i] === skipNext) || (x[i] !== skip && !same(x[i], y[i])))
+                    return false;
+            return true;
+        };
+        if (!pairs(document, next, root, nextRoot) || !pairs(root, nextRoot, body, nextBody))
+            return false;
+        takeLine(root, nextRoot);
+        for (const n of Array.from(body.attributes))
+            if (!nextBody.hasAttribute(n.name))
+                body.removeAttribute(n.name);
+        for (const n of Array.from(nextBody.attributes))
+            if (body.getAttribute(n.name) !== n.value)
+                body.setAttribute(n.name, n.value);
+        patch(body, nextBody);
+        marked = null;
+        return true;
+    };
+    // Asks for copy id (of this page's address) and patches the document with it; tells the
+    // program "patched:<id>:ok", or ":no" when the copy has to be loaded instead.
+    window.tarnellUpdate = function (id, charset) {
+        const url = new URL(location.href);
+        url.hash = '';
+        url.search = 'live=' + id;
+        const failed = function () { tarnellSend('patched:' + id + ':no'); };
+        const request = new XMLHttpRequest();
+        request.open('GET', url.href);
+        request.responseType = 'arraybuffer';
+        const asked = performance.now();
+        request.onload = function () {
+            if (request.status >= 400)
+                return failed();
+            try {
+                const got = performance.now();
+                const html = new TextDecoder(charset).decode(request.response);
+                const decoded = performance.now();
+                const done = patchDocument(html);
+                // With the times taken (ms): the copy fetched, decoded, parsed, the document patched.
+                const f = function (t) { return t.toFixed(0); };
+                tarnellSend('patched:' + id + (done ? ':ok' : ':no') + ':' + f(got - asked) + ',' +
+                            f(decoded - got) + ',' + f(parseMs) + ',' + f(performance.now() - decoded - parseMs));
+            } catch (e) {
+                failed();
+            }
+        };
+        request.onerror = failed;
+        request.send();
+        return true;
+    };
     document.addEventListener('click', function (e) {
         if (!e.ctrlKey || e.button !== 0)
             return;
@@ -143,6 +318,15 @@ LivePreview::LivePreview(EditArea *edit, QSplitter *splitter, std::function<Docu
     connect(&m_followTimer, &QTimer::timeout, this, &LivePreview::follow);
     m_hangTimer.setSingleShot(true);
     connect(&m_hangTimer, &QTimer::timeout, this, &LivePreview::loadWhenReady);
+    m_patchTimer.setSingleShot(true);
+    connect(&m_patchTimer, &QTimer::timeout, this, [this] {
+        if (!m_patching)
+            return;
+        qCDebug(lcLive) << "patch" << m_loadingSerial << "unanswered: loading";
+        m_view->abandonRenderer();
+        m_retries = 1;
+        fullLoad();
+    });
 
     // Per key only a timer is restarted: the text is read once the typing pauses.
     connect(m_edit, &EditArea::textEdited, this, &LivePreview::textChanged);
@@ -189,6 +373,8 @@ void LivePreview::ensureView()
     connect(m_view, &BrowserView::programMessage, this, [this](const QString &text) {
         if (text.startsWith(QLatin1String("line:")))
             sourceLineClicked(text.mid(5).toInt());
+        else if (text.startsWith(QLatin1String("patched:")))
+            patched(text.mid(8));
     });
     connect(m_view, &BrowserView::refused, this, [this](Browser::Refusal what, const QUrl &url) {
         emit statusMessage(what == Browser::Refusal::Download
@@ -295,18 +481,19 @@ void LivePreview::startUpdate()
         QMetaObject::invokeMethod(
             qApp, [guard, served, path = doc.path, serial] {
                 if (guard)
-                    guard->prepared(served.bytes, served.mimeType, path, serial);
+                    guard->prepared(served, path, serial);
             },
             Qt::QueuedConnection);
     });
 }
 
-void LivePreview::prepared(const QByteArray &bytes, const QByteArray &mimeType, const QString &path, quint64 serial)
+void LivePreview::prepared(const LiveSource::Served &served, const QString &path, quint64 serial)
 {
     if (serial != m_serial)
         return;
-    m_readyBytes = bytes;
-    m_readyType = mimeType;
+    m_readyBytes = served.bytes;
+    m_readyType = served.mimeType;
+    m_readyStatic = served.isStatic;
     m_readyPath = path;
     m_prepared = true;
     loadWhenReady();
@@ -320,24 +507,77 @@ void LivePreview::loadWhenReady()
         return;  // still waiting for the page's answer
     if (m_loading && m_answered)
         return;  // the page renders the previous copy: one render at a time
+    bool hung = false;
     if (!m_answered || m_loading) {
         // No answer in time: the page hangs. Its renderer goes, the copy is loaded into a new one.
         m_view->abandonRenderer();
         m_retries = 1;
+        hung = true;
     }
     m_prepared = false;
     m_preparing = false;
     m_loading = true;
+    m_patching = false;
+    m_patchTimer.stop();
     m_loadClock = m_clock;
-    // The same document stays where the reader was; another one starts at its top.
-    const QPointF at = m_readyPath == m_servedPath ? m_view->scrollPosition() : QPointF();
+    // A page without scripts whose last copy was shown, of the same document: its document is
+    // brought up to date in place (the copy is fetched from memory by the page itself).
+    m_sameDocument = m_readyPath == m_servedPath;
+    const bool inPlace = m_inPlace && !hung && m_shownOk && m_shownStatic && m_readyStatic && m_sameDocument &&
+                         !m_shownUrl.isEmpty();
     m_servedPath = m_readyPath;
+    m_loadingStatic = m_readyStatic;
+    const QByteArray type = m_readyType;
     copies().insert(m_viewer, Copy{std::exchange(m_readyBytes, {}), std::exchange(m_readyType, {})});
     m_loadingSerial = m_serial;
     m_loadingUrl = LiveSource::pageUrl(m_servedPath, m_viewer, m_loadingSerial);
     m_pageExists = true;
+    if (inPlace) {
+        m_patching = true;
+        const qsizetype charset = type.indexOf("charset=");
+        const QByteArray encoding = charset < 0 ? QByteArray("UTF-8") : type.mid(charset + 8);
+        qCDebug(lcLive) << "patch" << m_loadingSerial << "starts" << m_loadClock.elapsed() << "ms after the pause";
+        // Should the page not answer (its renderer gone), the copy is loaded after all.
+        m_patchTimer.start(int(std::clamp<qint64>(3 * m_lastRender, 10 * qint64(m_hangTimeout), 600000)));
+        m_view->runProgramScript(QStringLiteral("typeof tarnellUpdate === 'function' && tarnellUpdate('%1.%2', '%3')")
+                                     .arg(m_viewer)
+                                     .arg(m_loadingSerial)
+                                     .arg(QString::fromLatin1(encoding)),
+                                 [this, guard = QPointer<LivePreview>(this), serial = m_loadingSerial](const QVariant &v) {
+                                     if (guard && m_patching && serial == m_loadingSerial && !v.toBool())
+                                         fullLoad();
+                                 });
+        return;
+    }
+    fullLoad();
+}
+
+void LivePreview::fullLoad()
+{
+    m_patching = false;
+    m_patchTimer.stop();
+    // The same document stays where the reader was; another one starts at its top.
+    const QPointF at = m_sameDocument ? m_view->scrollPosition() : QPointF();
     qCDebug(lcLive) << "load" << m_loadingSerial << "starts" << m_loadClock.elapsed() << "ms after the pause";
     m_view->loadAt(m_loadingUrl, at);
+}
+
+void LivePreview::patched(const QString &answer)
+{
+    const QString id = QStringLiteral("%1.%2").arg(m_viewer).arg(m_loadingSerial);
+    if (!m_patching || !answer.startsWith(id + u':'))
+        return;
+    qCDebug(lcLive) << "patch" << m_loadingSerial << "answered" << answer.mid(id.size() + 1)
+                    << "(fetched, decoded, parsed, patched in ms)";
+    if (!answer.mid(id.size() + 1).startsWith(QLatin1String("ok"))) {
+        qCDebug(lcLive) << "patch" << m_loadingSerial << "refused after" << m_loadClock.elapsed() << "ms: loading";
+        fullLoad();
+        return;
+    }
+    m_patching = false;
+    m_patchTimer.stop();
+    m_lastInPlace = true;
+    finishUpdate(true);
 }
 
 void LivePreview::loadEnded(const QUrl &url, bool ok)
@@ -355,10 +595,19 @@ void LivePreview::loadEnded(const QUrl &url, bool ok)
         return;
     }
     m_retries = 0;
-    m_loading = false;
     m_shownUrl = m_loadingUrl;
+    m_lastInPlace = false;
+    finishUpdate(ok);
+}
+
+void LivePreview::finishUpdate(bool ok)
+{
+    m_loading = false;
+    m_shownOk = ok;
+    m_shownStatic = m_loadingStatic;
     const qint64 took = m_loadClock.elapsed();
-    qCDebug(lcLive) << "load" << serial << (ok ? "ended" : "failed") << took << "ms after the pause";
+    qCDebug(lcLive) << "update" << m_loadingSerial << (ok ? "shown" : "failed") << (m_lastInPlace ? "in place" : "")
+                    << took << "ms after the pause";
     if (ok)
         m_lastRender = took;
     m_delay = LiveSource::nextDelay(m_delay, took);

@@ -6,6 +6,7 @@
 // source line.
 #include "document/textfile.h"
 #include "platform/browserview.h"
+#include "tools/livesource.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -51,6 +52,11 @@ public:
     // How long a page at rest may leave a question unanswered before it counts as hung (ms);
     // a page still loading gets ten times as long.
     void setHangTimeout(int ms) { m_hangTimeout = ms; }
+    // Whether a page without scripts is brought up to date in place (only the parts of its
+    // document that changed are replaced) rather than loaded again; on by default.
+    void setInPlace(bool on) { m_inPlace = on; }
+    // The last update shown was made in place.
+    bool lastInPlace() const { return m_lastInPlace; }
 
 signals:
     // A served copy finished loading (ok: it was shown), msec after its update started.
@@ -65,9 +71,12 @@ private:
     void ensureView();
     void textChanged();
     void startUpdate();
-    void prepared(const QByteArray &bytes, const QByteArray &mimeType, const QString &path, quint64 serial);
+    void prepared(const LiveSource::Served &served, const QString &path, quint64 serial);
     void loadWhenReady();
+    void fullLoad();
+    void patched(const QString &answer);
     void loadEnded(const QUrl &url, bool ok);
+    void finishUpdate(bool ok);
     void follow();
     void sourceLineClicked(int line);
     void fitOrientation();
@@ -85,6 +94,7 @@ private:
     QTimer m_pause;       // runs from the last change to the update
     QTimer m_followTimer; // runs from a caret move or scroll to the following
     QTimer m_hangTimer;   // runs while the page has not answered the probe
+    QTimer m_patchTimer;  // runs while the page brings itself up to date in place
     int m_delay;
     int m_hangTimeout = 1000;
     qint64 m_lastRender = 0;  // ms, of the last copy shown
@@ -101,6 +111,14 @@ private:
     int m_retries = 0;         // loads to repeat when they fail (after a hung renderer ended)
     quint64 m_serial = 0;         // of the copy prepared last
     quint64 m_loadingSerial = 0;  // of the copy loaded last
+    bool m_patching = false;      // the shown document is being brought up to date in place
+    bool m_inPlace = true;
+    bool m_lastInPlace = false;
+    bool m_readyStatic = false;   // the prepared copy has no scripts
+    bool m_loadingStatic = false; // the copy on its way has none
+    bool m_shownStatic = false;   // nor the shown one
+    bool m_shownOk = false;       // the last update was shown
+    bool m_sameDocument = false;  // the copy on its way is of the document shown before
     QByteArray m_readyBytes;
     QByteArray m_readyType;
     QString m_servedPath;      // the document the shown copy belongs to

@@ -76,6 +76,13 @@ qsizetype startTagEnd(QStringView html, qsizetype from)
     return j < n ? j + 1 : n;
 }
 
+qsizetype tagNameEnd(QStringView html, qsizetype from)
+{
+    while (from < html.size() && !isSpace(html[from]) && html[from] != u'/' && html[from] != u'>')
+        ++from;
+    return from;
+}
+
 }  // namespace
 
 QString annotateLines(QStringView html)
@@ -113,9 +120,7 @@ QString annotateLines(QStringView html)
             skipTo(i + 1);  // a "<" that starts no tag
             continue;
         }
-        qsizetype nameEnd = i + 1;
-        while (nameEnd < n && !isSpace(html[nameEnd]) && html[nameEnd] != u'/' && html[nameEnd] != u'>')
-            ++nameEnd;
+        const qsizetype nameEnd = tagNameEnd(html, i + 1);
         const QStringView name = html.mid(i + 1, nameEnd - i - 1);
         out += html.mid(copied, nameEnd - copied);
         out += u' ';
@@ -134,6 +139,34 @@ QString annotateLines(QStringView html)
     return out;
 }
 
+bool isStatic(QStringView html)
+{
+    if (html.contains(u"javascript:", Qt::CaseInsensitive))
+        return false;
+    static const char *const scripted[] = {"script", "noscript", "iframe", "frame", "frameset",
+                                           "object", "embed", "applet", "portal"};
+    const qsizetype n = html.size();
+    for (qsizetype at = html.indexOf(u'<'); at >= 0 && at + 1 < n; at = html.indexOf(u'<', at + 1)) {
+        if (!isAsciiAlpha(html[at + 1]))
+            continue;
+        const qsizetype nameEnd = tagNameEnd(html, at + 1);
+        const QStringView name = html.mid(at + 1, nameEnd - at - 1);
+        for (const char *s : scripted)
+            if (name.compare(QLatin1StringView(s), Qt::CaseInsensitive) == 0)
+                return false;
+        // An attribute named on…: an event handler. Quoted values are searched too (harmless:
+        // such a page is merely loaded in full).
+        const qsizetype end = startTagEnd(html, nameEnd);
+        for (qsizetype j = nameEnd; j + 2 < end; ++j)
+            if ((isSpace(html[j]) || html[j] == u'/' || html[j] == u'"' || html[j] == u'\'') &&
+                (html[j + 1] == u'o' || html[j + 1] == u'O') && (html[j + 2] == u'n' || html[j + 2] == u'N') &&
+                j + 3 < end && isAsciiAlpha(html[j + 3]))
+                return false;
+        at = end - 1;
+    }
+    return true;
+}
+
 Served serve(const QString &text, const TextFormat &format)
 {
     TextFormat served;
@@ -142,7 +175,7 @@ Served serve(const QString &text, const TextFormat &format)
     served.lineEnd = format.lineEnd;
     served.finalLineEnd = format.finalLineEnd;
     // No bytes kept from the file: nearly every line of the copy differs from it anyway.
-    return Served{encodeTextFile(annotateLines(text), served), "text/html; charset=" + served.encoding};
+    return Served{encodeTextFile(annotateLines(text), served), "text/html; charset=" + served.encoding, isStatic(text)};
 }
 
 int nextDelay(int previousDelay, qint64 renderMs)

@@ -26,8 +26,15 @@ QString annotateLines(QStringView html);
 struct Served {
     QByteArray bytes;
     QByteArray mimeType;
+    bool isStatic = false;  // see isStatic()
 };
 Served serve(const QString &text, const TextFormat &format);
+
+// Whether nothing in the page runs scripts or depends on them: no script, noscript or
+// embedded documents (frames, objects), no event handler attributes, no javascript: addresses.
+// Only such a page may be brought up to date by changing its document in place: what its
+// scripts did to it could not be told from what the text says. Errs on the side of false.
+bool isStatic(QStringView html);
 
 // The pause after the last key before an update: 300 ms, or as long as the last render took when
 // that was longer (at most 3 s); after faster renders it comes back down by halves.

@@ -285,6 +285,84 @@ private slots:
         QCOMPARE(eval(view, "document.getElementById('p20').textContent").toString(), QString("paragraph 20!"));
     }
 
+    // A page without scripts is changed in place; after each change it must be exactly what a
+    // load of the same text gives: text, title, every element and attribute, the line marks.
+    void inPlaceUpdatesShowWhatALoadShows()
+    {
+        // Shift_JIS: "<title>見本</title>", paragraphs "一つ目" / "二つ目", a table, a list.
+        const QString page = writePage(
+            "static.htm", "<!DOCTYPE html>\n<html lang=ja>\n<head><title>\x8c\xa9\x96\x7b</title>\n"
+                          "<style>p { margin: 2px }</style></head>\n<body bgcolor=\"#FFFFFF\">\n"
+                          "<h1>head &amp; line</h1>\n<p id=a>\x88\xea\x82\xc2\x96\xda</p>\n<!-- note -->\n"
+                          "<div><p id=b>\x93\xf1\x82\xc2\x96\xda<br>\nmore</p>\n<ul><li>x\n<li>y</ul></div>\n"
+                          "<table><tr><td>1<td>2\n<tr><td>3<td>4</table>\n<p id=end>end</p>\n</body>\n</html>\n");
+        auto w = start(page);
+        if (!turnOn(w.get()))
+            QSKIP("the browser engine does not run here; the live preview needs it");
+        LivePreview *live = w->livePreview();
+        BrowserView *view = live->view();
+        EditArea *edit = w->edit();
+        const QString state = "document.title + '\\n' + document.body.innerText + '\\n' + "
+                              "document.documentElement.outerHTML";
+        QSignalSpy updated(live, &LivePreview::updated);
+        const auto update = [&] {
+            updated.clear();
+            live->updateNow();
+            waitForUpdate(w.get(), updated);
+        };
+        const auto replace = [&](const QString &what, const QString &with) {
+            const int at = int(edit->text().indexOf(what));
+            QVERIFY2(at >= 0, qPrintable(what));
+            edit->select(at, int(what.size()));
+            edit->insert(with);
+        };
+        struct Edit {
+            const char *what;
+            QString from, to;
+        };
+        const Edit edits[] = {
+            {"text in a paragraph", "一つ目", "一つ目とその続き"},
+            {"a new line with an element above others", "<!-- note -->", "<p id=new>新しい段落</p>\n<!-- note -->"},
+            {"lines removed inside an element", "<br>\nmore", " less"},
+            {"an attribute of the body", "bgcolor=\"#FFFFFF\"", "bgcolor=\"#FFEEDD\" text=navy"},
+            {"an element left open", "<p id=end>", "<b><p id=end>"},
+            {"a table row", "<tr><td>3", "<tr><td>2.5<td>x\n<tr><td>3"},
+            {"an element removed", "<ul><li>x\n<li>y</ul>", ""},
+        };
+        for (const Edit &e : edits) {
+            replace(e.from, e.to);
+            update();
+            QVERIFY2(live->lastInPlace(), e.what);
+            const QString patched = eval(view, state).toString();
+            live->setInPlace(false);
+            update();
+            live->setInPlace(true);
+            QVERIFY(!live->lastInPlace());
+            QCOMPARE(patched, eval(view, state).toString());
+        }
+        QVERIFY(eval(view, state).toString().contains("一つ目とその続き"));
+
+        // A new title is outside the body: the copy is loaded.
+        replace("見本", "別の題");
+        update();
+        QVERIFY(!live->lastInPlace());
+        QCOMPARE(eval(view, "document.title").toString(), QString("別の題"));
+        // So is every copy of a page with a script (what it did to its document is unknown),
+        // and the first one after it.
+        replace("<p id=end>", "<script>document.title = 'ran'</script><p id=end>");
+        update();
+        QVERIFY(!live->lastInPlace());
+        QCOMPARE(eval(view, "document.title").toString(), QString("ran"));
+        replace("<script>document.title = 'ran'</script>", "");
+        update();
+        QVERIFY(!live->lastInPlace());
+        QCOMPARE(eval(view, "document.title").toString(), QString("別の題"));
+        replace("end</p>", "the end</p>");
+        update();
+        QVERIFY(live->lastInPlace());
+        QCOMPARE(eval(view, "document.getElementById('end').textContent").toString(), QString("the end"));
+    }
+
     void pageMayNotGoAnywhere()
     {
         writePage("other.htm", "<title>other</title>");

@@ -128,6 +128,37 @@ private slots:
         QVERIFY(!e.bytes.contains("old"));
     }
 
+    // Only a page whose document is what its text says may be changed in place: anything that
+    // may run a script, or an embedded document, makes it a page to load.
+    void staticPagesAreToldFromScriptedOnes()
+    {
+        using LiveSource::isStatic;
+        QVERIFY(isStatic(u"<!DOCTYPE html><html><head><title>t</title><style>p{}</style></head>"
+                         "<body bgcolor=white><p class=online title='on time'>once <b>on</b></p></body></html>"));
+        QVERIFY(isStatic(u"<a href=\"page.htm\">x</a> 1 < 2 <img src=a.png alt=\"on\">"));
+        QVERIFY(isStatic(u""));
+        const char16_t *const scripted[] = {
+            u"<p>x</p><script>document.title = 'y'</script>",
+            u"<SCRIPT SRC=a.js></SCRIPT>",
+            u"<svg><script>1</script></svg>",
+            u"<noscript><p>off</p></noscript>",
+            u"<body onload=\"go()\">",
+            u"<img src=a.png ONERROR=go()>",
+            u"<p title=\"a>b\" onclick=go()>",
+            u"<input/onfocus=go()>",
+            u"<a href=\"JavaScript:go()\">x</a>",
+            u"<iframe src=a.htm></iframe>",
+            u"<frameset><frame src=a.htm></frameset>",
+            u"<object data=a.svg></object>",
+            u"<embed src=a.swf>",
+        };
+        for (const char16_t *page : scripted)
+            QVERIFY2(!isStatic(QStringView(page)), qPrintable(QString::fromUtf16(page)));
+        // Every served copy says which it is.
+        QVERIFY(LiveSource::serve("<p>x</p>", TextFormat()).isStatic);
+        QVERIFY(!LiveSource::serve("<p onclick=x()>x</p>", TextFormat()).isStatic);
+    }
+
     void pauseGrowsWithSlowRendersAndComesBack()
     {
         using LiveSource::nextDelay;
