@@ -322,9 +322,10 @@ void EditArea::onContentsChange(int pos, int removed, int added)
     if (m_reflowing > 0)
         return;  // display lines cut or joined: the text is what it was
     if (m_silence == 0 && added > 0) {
-        // A line grown past the limit is cut once the change is over.
+        // A line grown past the limit is cut once the change is over, and so is a long
+        // display line that a small edit (a key, a tag) falls into, into short pieces.
         const QTextBlock b = document()->findBlock(docPosition(textPos + added, false));
-        if (b.length() > LongLine + 1 || (!m_soft.empty() && refinable(*this, b)))
+        if (b.length() > LongLine + 1 || (!m_soft.empty() && added < RefineAbove && refinable(*this, b)))
             noteReflow(b.position());
     }
     if (!m_soft.empty() && removed > 0 && m_silence == 0)
