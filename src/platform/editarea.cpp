@@ -59,7 +59,7 @@ void cutPieces(QStringView text, int from, int end, int segment, std::vector<int
 // pieces, about as long as the lines of a page with normal lines, once it is longer than
 // RefineAbove. Only those few lines are cut so finely: the rest of a long line keeps its
 // longer display lines, which keeps the number of blocks (and the time to open) low.
-constexpr int FineSegment = 120;
+constexpr int FineSegment = 80;
 constexpr int RefineAbove = 2 * FineSegment;
 
 bool refinable(const EditArea &edit, const QTextBlock &b)
