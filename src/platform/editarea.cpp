@@ -36,6 +36,61 @@ bool cutsAfter(QChar c)
     return c == QLatin1Char('>') || c == QLatin1Char(' ');
 }
 
+// Cuts text[from, end) into pieces of about segment characters, just after a '>' or a space
+// where there is one near (searched segment / 4 forward, then back to half a segment),
+// never inside a surrogate pair; appends the offset each new piece starts at.
+void cutPieces(QStringView text, int from, int end, int segment, std::vector<int> &cuts)
+{
+    int pos = from;
+    while (end - pos > segment + segment / 2) {
+        const int target = pos + segment;
+        int cut = -1;
+        for (int i = target; i < target + segment / 4 && cut < 0; ++i)
+            if (cutsAfter(text[i - 1]))
+                cut = i;
+        for (int i = target - 1; i > pos + segment / 2 && cut < 0; --i)
+            if (cutsAfter(text[i - 1]))
+                cut = i;
+        if (cut < 0)
+            cut = text[target - 1].isHighSurrogate() ? target + 1 : target;
+        cuts.push_back(cut);
+        pos = cut;
+    }
+}
+
+// The display line being edited costs in proportion to its length on every key (it is laid
+// out, coloured, shaped and painted again), and so do the lines painted beside it. A display
+// line of a long line that holds the caret or an edit is therefore cut again into short
+// pieces, about as long as the lines of a page with normal lines, once it is longer than
+// RefineAbove. Only those few lines are cut so finely: the rest of a long line keeps its
+// longer display lines, which keeps the number of blocks (and the time to open) low.
+constexpr int FineSegment = 80;
+constexpr int RefineAbove = 2 * FineSegment;
+
+bool refinable(const EditArea &edit, const QTextBlock &b)
+{
+    return b.isValid() && b.length() - 1 > RefineAbove &&
+           (edit.isContinuation(b) || (b.next().isValid() && edit.isContinuation(b.next())));
+}
+
+// Runs a function when a mouse button is released over the watched widget (before the widget
+// itself handles the release).
+class ReleaseWatch : public QObject {
+public:
+    ReleaseWatch(QObject *parent, std::function<void()> fn) : QObject(parent), m_fn(std::move(fn)) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::MouseButtonRelease)
+            m_fn();
+        return false;
+    }
+
+private:
+    std::function<void()> m_fn;
+};
+
 }  // namespace
 
 EditArea::EditArea(QWidget *parent) : QPlainTextEdit(parent)
@@ -48,6 +103,14 @@ EditArea::EditArea(QWidget *parent) : QPlainTextEdit(parent)
     m_reflowTimer.setSingleShot(true);
     m_reflowTimer.setInterval(0);
     connect(&m_reflowTimer, &QTimer::timeout, this, &EditArea::reflow);
+    // A click that puts the caret into a long display line has that line cut finely at once,
+    // so that the first key typed there does not wait for it (a selection made with the mouse
+    // is left as it is).
+    viewport()->installEventFilter(new ReleaseWatch(this, [this] {
+        const QTextCursor c = textCursor();
+        if (!m_soft.empty() && !c.hasSelection() && refinable(*this, c.block()))
+            noteReflow(c.position());
+    }));
 }
 
 std::vector<int> EditArea::softBreakPoints(QStringView text)
@@ -59,23 +122,8 @@ std::vector<int> EditArea::softBreakPoints(QStringView text)
         int lineEnd = int(text.indexOf(QLatin1Char('\n'), lineStart));
         if (lineEnd < 0)
             lineEnd = n;
-        if (lineEnd - lineStart > LongLine) {
-            int pos = lineStart;
-            while (lineEnd - pos > Segment + Segment / 2) {
-                const int target = pos + Segment;
-                int cut = -1;
-                for (int i = target; i < target + Segment / 4 && cut < 0; ++i)
-                    if (cutsAfter(text[i - 1]))
-                        cut = i;
-                for (int i = target - 1; i > pos + Segment / 2 && cut < 0; --i)
-                    if (cutsAfter(text[i - 1]))
-                        cut = i;
-                if (cut < 0)
-                    cut = text[target - 1].isHighSurrogate() ? target + 1 : target;
-                cuts.push_back(cut);
-                pos = cut;
-            }
-        }
+        if (lineEnd - lineStart > LongLine)
+            cutPieces(text, lineStart, lineEnd, Segment, cuts);
         lineStart = lineEnd + 1;
     }
     return cuts;
@@ -279,9 +327,10 @@ void EditArea::onContentsChange(int pos, int removed, int added)
     if (m_reflowing > 0)
         return;  // display lines cut or joined: the text is what it was
     if (m_silence == 0 && added > 0) {
-        // A line grown past the limit is cut once the change is over.
+        // A line grown past the limit is cut once the change is over, and so is a long
+        // display line that a small edit (a key, a tag) falls into, into short pieces.
         const QTextBlock b = document()->findBlock(docPosition(textPos + added, false));
-        if (b.length() > LongLine + 1)
+        if (b.length() > LongLine + 1 || (!m_soft.empty() && added < RefineAbove && refinable(*this, b)))
             noteReflow(b.position());
     }
     if (!m_soft.empty() && removed > 0 && m_silence == 0)
@@ -566,13 +615,20 @@ void EditArea::reflow()
     const QList<QTextCursor> spots = std::exchange(m_reflowAt, {});
     m_reflowTimer.stop();
     ++m_reflowing;
+    bool caretLineCut = false;
     for (const QTextCursor &spot : spots) {
         const QTextBlock b = spot.block();
         if (!b.isValid())
             continue;
         QTextCursor c(document());
-        if (b.length() > LongLine + 1) {
-            const std::vector<int> cuts = softBreakPoints(b.text());
+        const bool fine = b.length() <= LongLine + 1 && refinable(*this, b);
+        if (b.length() > LongLine + 1 || fine) {
+            std::vector<int> cuts;
+            if (fine)
+                cutPieces(b.text(), 0, b.length() - 1, FineSegment, cuts);
+            else
+                cuts = softBreakPoints(b.text());
+            caretLineCut = caretLineCut || b == textCursor().block();
             m_expectSoft = true;
             c.beginEditBlock();
             for (auto it = cuts.rbegin(); it != cuts.rend(); ++it) {
@@ -591,6 +647,8 @@ void EditArea::reflow()
         }
     }
     --m_reflowing;
+    if (caretLineCut)
+        ensureCursorVisible();  // the caret may now stand further left in a shorter line
 }
 
 void EditArea::keyPressEvent(QKeyEvent *e)

@@ -250,6 +250,63 @@ private slots:
         QCOMPARE(lastEdit(reports), (Edit{start, length, 0}));
     }
 
+    void theDisplayLineClickedOrEditedIsCutFinelyAsFormattingOnly()
+    {
+        Probe edit;
+        edit.resize(800, 400);
+        edit.show();
+        const QString page = minified(30000);
+        edit.setText(page);
+        QSignalSpy edited(&edit, &EditArea::textEdited);
+        QSignalSpy reports(&edit, &EditArea::contentsEdited);
+        const quint64 revision = edit.revision();
+
+        // A click into a long display line cuts that line into short pieces, and only that.
+        const int before = edit.softBreakCount();
+        const QTextBlock clicked = edit.document()->findBlockByNumber(5);
+        QVERIFY(clicked.length() > 400);
+        const int clickedAt = clicked.position();
+        const int nextLength = clicked.next().length();
+        const QRectF r = edit.blockRect(clicked);
+        QTest::mouseClick(edit.viewport(), Qt::LeftButton, {}, QPoint(40, int(r.center().y())));
+        const int caret = edit.caretPosition();
+        QTRY_VERIFY(edit.softBreakCount() > before);
+        const int pieces = edit.softBreakCount() - before + 1;
+        QCOMPARE(edit.document()->findBlockByNumber(5).position(), clickedAt);
+        for (int k = 0; k < pieces; ++k)
+            QVERIFY(edit.document()->findBlockByNumber(5 + k).length() < 200);
+        QCOMPARE(edit.document()->findBlockByNumber(5 + pieces).length(), nextLength);
+        QCOMPARE(edit.caretPosition(), caret);
+        QCOMPARE(edit.text(), page);
+        QCOMPARE(edit.revision(), revision);
+        QCOMPARE(edited.count(), 0);
+        QCOMPARE(reports.count(), 0);
+
+        // Moving the caret by itself cuts nothing; the first key typed there does, and only
+        // the key is reported.
+        const int count = edit.softBreakCount();
+        const int at = edit.textPosition(edit.document()->findBlockByNumber(40).position()) + 60;
+        edit.setSelStart(at);
+        QCOMPARE(edit.softBreakCount(), count);
+        QTest::keyClicks(&edit, "x");
+        QVERIFY(edit.softBreakCount() > count);
+        QVERIFY(edit.textCursor().block().length() < 200);
+        QCOMPARE(edit.caretPosition(), at + 1);
+        QCOMPARE(edit.text(), page.left(at) + "x" + page.mid(at));
+        QCOMPARE(reports.count(), 1);
+        QCOMPARE(lastEdit(reports), (Edit{at, 0, 1}));
+        QCOMPARE(edited.count(), 1);
+
+        // A selection made with the mouse is left as it is shown.
+        const int selecting = edit.softBreakCount();
+        const QRectF s = edit.blockRect(edit.document()->findBlockByNumber(80));
+        QTest::mousePress(edit.viewport(), Qt::LeftButton, {}, QPoint(40, int(s.center().y())));
+        QTest::mouseMove(edit.viewport(), QPoint(200, int(s.center().y())));
+        QTest::mouseRelease(edit.viewport(), Qt::LeftButton, {}, QPoint(200, int(s.center().y())));
+        QCoreApplication::processEvents();
+        QCOMPARE(edit.softBreakCount(), selecting);
+    }
+
     void copiesAndPrintsCarryNoSoftBreak()
     {
         Probe edit;
