@@ -2,7 +2,6 @@
 #include "app/splash.h"
 #include "document/docpaths.h"
 #include "document/preread.h"
-#include "platform/composition.h"
 #include "platform/previewpane.h"
 #include "tools/livepreview.h"
 
@@ -23,7 +22,6 @@ int main(int argc, char *argv[])
     PreviewPane::registerScheme();
     LivePreview::registerScheme();
     QApplication app(argc, argv);
-    Composition::loadDriverSoon();
     QApplication::setApplicationName("tarnell");
     QApplication::setOrganizationName("tarnell");
     // The command line is one path: the arguments joined by single spaces. Its page is read

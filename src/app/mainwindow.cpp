@@ -23,7 +23,6 @@
 #include "editing/tagnav.h"
 #include "platform/appenv.h"
 #include "platform/editarea.h"
-#include "platform/composition.h"
 #include "platform/previewpane.h"
 #include "platform/printing.h"
 #include "platform/prompts.h"
@@ -129,7 +128,6 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     m_tabs->addTab(m_preview, QStringLiteral("確認(&K)"));
     layout->addWidget(m_tabs, 1);
     setCentralWidget(central);
-    Composition::prepareWindow(this);
     m_live = new LivePreview(m_edit, editSplit, [this] {
         return LivePreview::Document{m_document.path(), m_document.format()};
     }, this);

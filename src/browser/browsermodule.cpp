@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QObject>
 #include <QPrinter>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QRandomGenerator>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineLoadingInfo>
@@ -330,6 +332,14 @@ public:
     {
         if (!m_pagesMade) {
             m_pagesMade = true;
+            // The views draw their pages in software, into the window's own drawing. Drawn
+            // through OpenGL instead, a view has Qt compose the whole window through OpenGL
+            // for as long as it is visible: every repaint of the editor beside the live preview
+            // becomes a full-window pass, tens of milliseconds a key where OpenGL runs in
+            // software, and the window is made again (losing keys typed meanwhile) when the
+            // first view appears. The engine renders the pages in software either way
+            // wherever it has no graphics card to use.
+            QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
             // The profile exists from here on; the handlers go with it.
             installHandlers(QWebEngineProfile::defaultProfile());
         }

@@ -1,6 +1,5 @@
 #include "browserview.h"
 
-#include "composition.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -142,18 +141,6 @@ BrowserView::BrowserView(QWidget *parent, Browser::PageKind kind) : QWidget(pare
 }
 
 BrowserView::~BrowserView() = default;
-
-void BrowserView::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    Composition::browserVisibilityChanged(this);
-}
-
-void BrowserView::hideEvent(QHideEvent *event)
-{
-    QWidget::hideEvent(event);
-    Composition::browserVisibilityChanged(this);
-}
 
 void BrowserView::load(const QUrl &url)
 {

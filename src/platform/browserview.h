@@ -62,11 +62,6 @@ signals:
     // A new window or a download the page asked for was refused.
     void refused(Browser::Refusal what, const QUrl &url);
 
-protected:
-    // The window composes the browser's picture with its own only while a browser shows.
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
-
 private:
     void fallbackLoad(const QUrl &url);
 
