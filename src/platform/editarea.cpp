@@ -11,9 +11,17 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <QTextLayout>
+#include <QTimer>
 #if TARNELL_WIDGETS_PRIVATE
+#include <private/qguiapplication_p.h>
+#include <private/qplaintextedit_p.h>
 #include <private/qtextengine_p.h>
+#include <private/qwidgettextcontrol_p_p.h>
+#include <qpa/qplatforminputcontext.h>
+#include <qpa/qplatformintegration.h>
 #endif
 
 #include <algorithm>
@@ -100,6 +108,21 @@ EditArea::EditArea(QWidget *parent) : QPlainTextEdit(parent)
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setTabChangesFocus(false);
     connect(document(), &QTextDocument::contentsChange, this, &EditArea::onContentsChange);
+    // The caret's line keeps its shaped glyphs. Qt otherwise throws them away after every
+    // layout and every drawing, and a key then shapes its line three times: to lay it out,
+    // to draw it and to draw the caret (the caret's place is measured in the glyphs).
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        const QTextBlock b = textCursor().block();
+        if (!m_glyphLine.isNull()) {
+            if (m_glyphLine.block() == b)
+                return;
+            if (QTextLayout *old = m_glyphLine.block().layout())
+                old->setCacheEnabled(false);
+        }
+        if (b.layout())
+            b.layout()->setCacheEnabled(true);
+        m_glyphLine = QTextCursor(b);
+    });
     m_reflowTimer.setSingleShot(true);
     m_reflowTimer.setInterval(0);
     connect(&m_reflowTimer, &QTimer::timeout, this, &EditArea::reflow);
@@ -651,6 +674,43 @@ void EditArea::reflow()
         ensureCursorVisible();  // the caret may now stand further left in a shorter line
 }
 
+void EditArea::focusInEvent(QFocusEvent *e)
+{
+    QPlainTextEdit::focusInEvent(e);
+    static bool prepared = false;
+    if (!std::exchange(prepared, true))
+        QTimer::singleShot(0, this, &EditArea::prepareKeyInput);
+}
+
+void EditArea::prepareKeyInput()
+{
+#if TARNELL_WIDGETS_PRIVATE
+    // X's compose input context reads the locale's compose table on the first key press it
+    // sees, some milliseconds that the first key typed would wait for. Once the editor has
+    // the focus it is given a press of Shift, which no compose sequence reacts to, so that it
+    // reads the table now. Other input contexts (input methods) are left alone: a lone Shift
+    // may switch their mode.
+    QPlatformInputContext *context = QGuiApplicationPrivate::platformIntegration()->inputContext();
+    if (!context || qstrcmp(context->metaObject()->className(), "QComposeInputContext") != 0)
+        return;
+    QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier, 0, 0xffe1 /* Shift_L */, 0);
+    context->filterEvent(&shift);
+#endif
+}
+
+void EditArea::restartCaretBlink()
+{
+#if TARNELL_WIDGETS_PRIVATE
+    // The caret stays on while keys come and blinks again a moment after the last one, as
+    // in a line edit; the editor's own control shows it on each key but keeps blinking on
+    // its old rhythm, which hid it and repainted its line in the middle of typing.
+    QObject *control = static_cast<QPlainTextEditPrivate *>(QObjectPrivate::get(this))->control;
+    auto *d = static_cast<QWidgetTextControlPrivate *>(QObjectPrivate::get(control));
+    if (d->cursorBlinkTimer.isActive())
+        d->cursorBlinkTimer.start(QGuiApplication::styleHints()->cursorFlashTime() / 2, control);
+#endif
+}
+
 void EditArea::keyPressEvent(QKeyEvent *e)
 {
     if (e->key() == Qt::Key_Tab && e->modifiers() == Qt::NoModifier) {
@@ -687,6 +747,7 @@ void EditArea::keyPressEvent(QKeyEvent *e)
         QPlainTextEdit::keyPressEvent(e);
     }
     m_typing = outer;
+    restartCaretBlink();
     if (m_revision != before && !e->text().isEmpty())
         emit keyTyped(e->text());
     if (!m_reflowAt.isEmpty())

@@ -174,6 +174,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
     void wheelEvent(QWheelEvent *e) override;
@@ -186,6 +187,8 @@ protected:
 
 private:
     void onContentsChange(int pos, int removed, int added);
+    void restartCaretBlink();
+    void prepareKeyInput();
     // Inserts text at the cursor (replacing its selection), its long lines cut for display.
     void insertShown(QTextCursor &c, const QString &text, const QTextCharFormat &format = QTextCharFormat());
     // The document's characters in [from, to) as text: soft breaks left out, "\n" for breaks.
@@ -197,6 +200,7 @@ private:
     // formatting, once the change that caused it is over.
     void noteReflow(int docPos);
     void reflow();
+    QTextCursor m_glyphLine;       // in the line whose layout keeps its glyphs (the caret's)
     std::vector<int> m_soft;       // document positions of the soft breaks, ascending
     bool m_expectSoft = false;     // soft breaks inserted, not yet read back
     int m_reflowing = 0;

@@ -7,6 +7,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTextCharFormat>
 #include <QtTest>
 
@@ -225,6 +226,43 @@ private slots:
         QVERIFY(!c.charFormat().hasProperty(QTextFormat::ForegroundBrush));
         QVERIFY(c.charFormat().fontWeight() != QFont::Bold);
         QCOMPARE(changes.count(), 4);
+    }
+
+    void theCaretStaysOnWhileKeysCome()
+    {
+        // The caret blinks again only once the keys stop: typing faster than it blinks
+        // repaints the line once per key and never in between.
+        if (!EditArea::QuietFormats)
+            QSKIP("needs Qt's private widget interface");
+        QStyleHints *hints = QGuiApplication::styleHints();
+        const int flash = hints->cursorFlashTime();
+        hints->setCursorFlashTime(300);  // a blink every 150 ms
+        EditArea edit;
+        edit.setText(QStringLiteral("<p>abc</p>"));
+        edit.resize(400, 200);
+        edit.show();
+        edit.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&edit));
+        edit.setFocus();
+        struct PaintCount : QObject {
+            int count = 0;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                count += e->type() == QEvent::Paint;
+                return false;
+            }
+        } paints;
+        edit.viewport()->installEventFilter(&paints);
+        QTest::qWait(50);
+        paints.count = 0;
+        const int keys = 20;
+        for (int i = 0; i < keys; ++i) {
+            QTest::keyClick(&edit, Qt::Key_X);
+            QTest::qWait(60);
+        }
+        hints->setCursorFlashTime(flash);
+        // Blinking through the keys would add about eight repaints.
+        QVERIFY2(paints.count <= keys + 2, qPrintable(QString::number(paints.count)));
     }
 
     void pastedRichTextArrivesPlain()
