@@ -137,10 +137,18 @@ EditView::EditView(EditArea *edit)
     connect(edit, &QPlainTextEdit::updateRequest, this, [this](const QRect &rect, int dy) {
         if (!m_on[LineNumbers])
             return;
-        if (dy)
+        if (dy) {
             m_gutter->scroll(0, dy);
-        else
-            m_gutter->update(0, rect.y(), m_gutter->width(), rect.height());
+            return;
+        }
+        // Typing and the caret's blinking repaint the caret's line only, and its number stays:
+        // a new caret line, a new line count or a line of another height repaint the gutter
+        // elsewhere or come with a rectangle that reaches beyond the line.
+        const QRectF line = m_edit->blockRect(m_edit->textCursor().block());
+        if (rect.top() >= line.top() - 1 && rect.bottom() <= line.bottom() + 1 &&
+            m_edit->textCursor().blockNumber() == m_caretBlock)
+            return;
+        m_gutter->update(0, rect.y(), m_gutter->width(), rect.height());
     });
     edit->installEventFilter(this);
     edit->setPaintHooks([this](QPainter &p, const QRect &r) { paintBefore(p, r); },

@@ -93,6 +93,7 @@ private slots:
     void matchingPairsAndJump();
     void zoomAndOptions();
     void aLoadedPageFindsTheGutterReady();
+    void theGutterRepaintsWhenItsNumbersMove();
     void longLinesAreColouredInDisplayLines();
 };
 
@@ -309,6 +310,45 @@ void TestEditView::longLinesAreColouredInDisplayLines()
     QVERIFY(view->jumpToPartner());
     QVERIFY(edit->selStart() > far + 2 && edit->selStart() <= far + 7);
     QVERIFY(!edit->document()->firstBlock().layout()->formats().isEmpty());
+}
+
+namespace {
+struct PaintCount : QObject {
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        count += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+}
+
+void TestEditView::theGutterRepaintsWhenItsNumbersMove()
+{
+    // Typing within a line leaves the gutter alone; whatever moves or changes a number
+    // repaints it: a new line, the caret on another line, a line that grows by wrapping.
+    QString text;
+    for (int i = 0; i < 20; ++i)
+        text += QStringLiteral("<p>行 %1</p>\n").arg(i);
+    edit->setText(text);
+    edit->setSelStart(edit->lineStart(5) + 3);
+    QApplication::processEvents();
+    PaintCount paints;
+    view->gutter()->installEventFilter(&paints);
+    auto paintsAfter = [&](auto &&step) {
+        QApplication::processEvents();
+        paints.count = 0;
+        step();
+        QApplication::processEvents();
+        return paints.count;
+    };
+    QCOMPARE(paintsAfter([&] { QTest::keyClicks(edit.get(), "abc"); }), 0);
+    QVERIFY(paintsAfter([&] { QTest::keyClick(edit.get(), Qt::Key_Return); }) > 0);
+    QVERIFY(paintsAfter([&] { edit->setSelStart(edit->lineStart(12)); }) > 0);
+    QCOMPARE(paintsAfter([&] { QTest::keyClicks(edit.get(), "x"); }), 0);
+    view->setOption(EditView::Wrap, true);
+    QVERIFY(paintsAfter([&] { QTest::keyClicks(edit.get(), QString(200, QLatin1Char('w'))); }) > 0);
+    QVERIFY(edit->document()->findBlockByNumber(12).layout()->lineCount() > 1);
 }
 
 void TestEditView::aLoadedPageFindsTheGutterReady()
