@@ -147,6 +147,12 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     statusBar()->addPermanentWidget(m_statusModified);
     m_encodings->addStatusButtons(statusBar());
     statusBar()->addPermanentWidget(m_statusCaret);
+    m_caretPlaceTimer.setSingleShot(true);
+    m_caretPlaceTimer.setInterval(CaretPlaceMs);
+    connect(&m_caretPlaceTimer, &QTimer::timeout, this, [this] {
+        if (m_caretPlaceDue)
+            showCaretPlace();
+    });
 
     // Source text reads best in a fixed-width font that has the Japanese characters too.
     QFont f = m_edit->font();
@@ -846,6 +852,19 @@ void MainWindow::showPreview()
 void MainWindow::updateStatus()
 {
     m_encodings->updateStatus();
+    // While keys come fast the caret's place is shown at most every CaretPlaceMs: each showing
+    // is a repaint of its own at the far end of the window. The first change shows at once.
+    if (m_caretPlaceTimer.isActive()) {
+        m_caretPlaceDue = true;
+        return;
+    }
+    showCaretPlace();
+}
+
+void MainWindow::showCaretPlace()
+{
+    m_caretPlaceDue = false;
+    m_caretPlaceTimer.start();
     const int caret = m_edit->caretPosition();
     m_statusCaret->setText(QStringLiteral("%1 行  %2 桁").arg(m_edit->lineOf(caret) + 1).arg(m_edit->columnOf(caret) + 1));
 }

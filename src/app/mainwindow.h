@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QTextCharFormat>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -118,6 +119,7 @@ private:
     void onTabChanged(int index);
     void showPreview();
     void updateStatus();
+    void showCaretPlace();
     // Every character black, as the text is after a colour reset or a load.
     void colourReset();
     static QTextCharFormat resetFormat();
@@ -132,6 +134,9 @@ private:
     CheckPane *m_checkPane = nullptr;
     EncodingCommands *m_encodings = nullptr;
     QLabel *m_statusCaret = nullptr;
+    static constexpr int CaretPlaceMs = 150;
+    QTimer m_caretPlaceTimer;
+    bool m_caretPlaceDue = false;
     QHash<QString, QAction *> m_actions;
     QHash<QString, QMenu *> m_menus;
     QAction *m_recentSeparator = nullptr;

@@ -80,7 +80,7 @@ private slots:
             // The status bar: the long line is line 2 wherever the caret is in it.
             const int at = e->textPosition(e->softBreaks()[20]);
             e->setSelStart(at);
-            QCOMPARE(caretStatus(*w), QStringLiteral("2 行  %1 桁").arg(at - 16 + 1));
+            QTRY_COMPARE(caretStatus(*w), QStringLiteral("2 行  %1 桁").arg(at - 16 + 1));
 
             // Typing at a soft break, then a selection over several breaks typed over.
             QTest::keyClicks(e, "ab");
@@ -117,6 +117,26 @@ private slots:
             QCOMPARE(readBytes(path), expected.replace("\n", "\r\n").toUtf8());
             QVERIFY(w->shutDown());
         }
+    }
+
+    void theCaretPlaceKeepsUpWithQuickMoves()
+    {
+        // The first move shows at once; moves that follow quickly show together a moment
+        // later, and the last one is what stays.
+        auto w = std::make_unique<MainWindow>();
+        w->startUp(QString());
+        EditArea *e = w->edit();
+        e->setText(QStringLiteral("<html>\n<body>\n<p>abc</p>\n</body>\n</html>"));
+        QTRY_COMPARE(caretStatus(*w), QStringLiteral("1 行  1 桁"));
+        QTest::qWait(200);
+        e->setSelStart(e->lineStart(1) + 2);
+        QCOMPARE(caretStatus(*w), QStringLiteral("2 行  3 桁"));
+        e->setSelStart(e->lineStart(2) + 4);
+        e->setSelStart(e->lineStart(2) + 5);
+        QTRY_COMPARE(caretStatus(*w), QStringLiteral("3 行  6 桁"));
+        QTest::qWait(300);
+        QCOMPARE(caretStatus(*w), QStringLiteral("3 行  6 桁"));
+        QVERIFY(w->shutDown());
     }
 };
 
