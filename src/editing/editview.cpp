@@ -318,7 +318,9 @@ void EditView::paintAfter(QPainter &p, const QRect &rect)
         }
         if (m_on[LineEnds] && b.next().isValid() && !m_edit->isContinuation(b.next()) && layout->lineCount() > 0) {
             const QTextLine last = layout->lineAt(layout->lineCount() - 1);
-            const qreal x = br.left() + last.cursorToX(int(text.size())) + 3;
+            // Just after the line's visible end (measuring the place of its last character
+            // walks every run of the line, dearer than the rest of the marks together).
+            const qreal x = br.left() + last.x() + last.naturalTextWidth() + 3;
             const qreal top = br.top() + last.y();
             const qreal h = last.height();
             const qreal w = qMax<qreal>(6, h * 0.4);
