@@ -108,6 +108,10 @@ EditArea::EditArea(QWidget *parent) : QPlainTextEdit(parent)
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setTabChangesFocus(false);
     connect(document(), &QTextDocument::contentsChange, this, &EditArea::onContentsChange);
+    // The text's fonts take the screen's resolution as every font does. Measured against the
+    // viewport, each run of a line asks the widget for its screen's resolution whenever the
+    // line is laid out, drawn or the caret placed, a noticeable share of a key's work.
+    document()->documentLayout()->setPaintDevice(nullptr);
     // The caret's line keeps its shaped glyphs. Qt otherwise throws them away after every
     // layout and every drawing, and a key then shapes its line three times: to lay it out,
     // to draw it and to draw the caret (the caret's place is measured in the glyphs).
