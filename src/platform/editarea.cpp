@@ -681,9 +681,10 @@ void EditArea::reflow()
 void EditArea::focusInEvent(QFocusEvent *e)
 {
     QPlainTextEdit::focusInEvent(e);
+    // A moment later: the first focus comes with the window, whose first painting goes first.
     static bool prepared = false;
     if (!std::exchange(prepared, true))
-        QTimer::singleShot(0, this, &EditArea::prepareKeyInput);
+        QTimer::singleShot(250, this, &EditArea::prepareKeyInput);
 }
 
 void EditArea::prepareKeyInput()
