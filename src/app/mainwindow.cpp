@@ -853,8 +853,9 @@ void MainWindow::updateStatus()
 {
     m_encodings->updateStatus();
     // While keys come fast the caret's place is shown at most every CaretPlaceMs: each showing
-    // is a repaint of its own at the far end of the window. The first change shows at once.
-    if (m_caretPlaceTimer.isActive()) {
+    // is a repaint of its own at the far end of the window. The first key's change shows at
+    // once, and so does every change that a key did not make (a click, a command, a load).
+    if (m_caretPlaceTimer.isActive() && m_edit->typing() != EditArea::Typing::None) {
         m_caretPlaceDue = true;
         return;
     }
