@@ -163,7 +163,7 @@ const char kFollowScript[] = R"(
         if (a.nodeType !== ELEMENT)
             return;
         takeLine(a, b);
-        const x = a.querySelectorAll('[' + attr + ']'), y = b.querySelectorAll('[' + attr + ']');
+        const x = markedIn(a), y = markedIn(b);
         for (let i = 0; i < x.length && i < y.length; ++i) {
             const line = y[i].getAttribute(attr);
             if (x[i].getAttribute(attr) !== line)
@@ -369,11 +369,24 @@ const char kFollowScript[] = R"(
         }
         return true;
     };
+    // The marked elements under root in document order, then those in the contents of its
+    // templates (and of root itself when it is one).
+    const markedIn = function (root) {
+        const list = Array.from(root.querySelectorAll('[' + attr + ']'));
+        const templates = Array.from(root.querySelectorAll('template'));
+        if (root.localName === 'template')
+            templates.unshift(root);
+        for (const t of templates)
+            if (t.content)
+                for (const el of markedIn(t.content))
+                    list.push(el);
+        return list;
+    };
     // Every element of the document gets the source line its counterpart has in next, prev and
     // next being of the same shape: the n-th element marked line k in prev takes the line of
     // its counterpart in next (elements the page added or removed aside).
     const moveLines = function (prev, next) {
-        const x = prev.querySelectorAll('[' + attr + ']'), y = next.querySelectorAll('[' + attr + ']');
+        const x = markedIn(prev), y = markedIn(next);
         if (x.length !== y.length)
             return;
         const moved = new Map();
@@ -385,7 +398,7 @@ const char kFollowScript[] = R"(
             to.push(y[i].getAttribute(attr));
         }
         const seen = new Map();
-        for (const el of document.querySelectorAll('[' + attr + ']')) {
+        for (const el of markedIn(document)) {
             const from = el.getAttribute(attr);
             const to = moved.get(from);
             if (!to)

@@ -295,7 +295,8 @@ private slots:
                           "<style>p { margin: 2px }</style></head>\n<body bgcolor=\"#FFFFFF\">\n"
                           "<h1>head &amp; line</h1>\n<p id=a>\x88\xea\x82\xc2\x96\xda</p>\n<!-- note -->\n"
                           "<div><p id=b>\x93\xf1\x82\xc2\x96\xda<br>\nmore</p>\n<ul><li>x\n<li>y</ul></div>\n"
-                          "<table><tr><td>1<td>2\n<tr><td>3<td>4</table>\n<p id=end>end</p>\n</body>\n</html>\n");
+                          "<table><tr><td>1<td>2\n<tr><td>3<td>4</table>\n<template><p>t</p></template>\n"
+                          "<p id=end>end</p>\n</body>\n</html>\n");
         auto w = start(page);
         if (!turnOn(w.get()))
             QSKIP("the browser engine does not run here; the live preview needs it");
@@ -383,7 +384,8 @@ private slots:
                            "<p><a id=link href=\"one.htm\">リンク</a> <a id=handled href=\"two.htm\" "
                            "onclick=\"return false\">押すと</a></p>\n"
                            "<p id=text>台本が書きかえる</p>\n<p id=attr class=before>台本が属性を変える</p>\n"
-                           "<ul><li>x<li>y</ul>\n<script>\ncounter = 1;\n"
+                           "<ul><li>x<li>y</ul>\n<object data=\"none.svg\" type=\"image/svg+xml\"><p>代わりの文</p></object>\n"
+                           "<template id=tpl><p>ひな形</p></template>\n<script>\ncounter = 1;\n"
                            "document.getElementById('text').textContent = '書きかえた';\n"
                            "document.getElementById('attr').className = 'after';\n</script>\n"
                            "<p id=end>end</p>\n</body>\n</html>\n",
@@ -418,9 +420,11 @@ private slots:
             {"an attribute value", "class=x", "class=\"y z\"", true},
             {"an address", "href=\"one.htm\"", "href=\"three.htm\"", true},
             {"lines removed inside a text", "一つ目の\n長い段落", "一つ目の長い段落", true},
-            {"a new element", "<p id=b>同じ文", "<p id=b><b>同じ</b>文", false},
+            {"a new element", "<p id=b>同じ文", "<p id=b>同じ文<br>", false},
             {"an element removed", "<li>x<li>y", "<li>x", false},
             {"the text of a script", "counter = 1;", "counter = 2;", false},
+            {"the fallback of an object", "代わりの文", "別の代わりの文", false},
+            {"a template", "ひな形", "別のひな形", false},
             {"an event handler added", "<p id=end>", "<p id=end onclick=\"counter++\">", false},
             {"the text of an element with an event handler", "押すと", "押すとよい", false},
             {"a javascript: address", "href=\"three.htm\"", "href=\" Java\tScript:counter++\"", false},
