@@ -686,6 +686,8 @@ void LivePreview::setShown(bool shown)
     m_view->show();
     restoreSizes();
     m_dirty = true;
+    // Shown again: the page is loaded afresh (its scripts run again over the whole text).
+    m_loadNext = true;
     startUpdate();
 }
 
@@ -789,7 +791,8 @@ void LivePreview::loadWhenReady()
     // itself). One without scripts takes whatever changed in its body; one with scripts only
     // new text and attribute values (and compares the copy with the shown one for that).
     m_sameDocument = m_readyPath == m_servedPath;
-    const bool inPlace = m_inPlace && !hung && m_shownOk && m_sameDocument && !m_shownUrl.isEmpty() &&
+    const bool reload = std::exchange(m_loadNext, false);
+    const bool inPlace = m_inPlace && !hung && !reload && m_shownOk && m_sameDocument && !m_shownUrl.isEmpty() &&
                          m_readyType == m_shownType;
     const bool asStatic = m_shownStatic && m_readyStatic;
     m_servedPath = m_readyPath;

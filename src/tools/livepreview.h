@@ -113,6 +113,7 @@ private:
     quint64 m_loadingSerial = 0;  // of the copy loaded last
     bool m_patching = false;      // the shown document is being brought up to date in place
     bool m_inPlace = true;
+    bool m_loadNext = false;      // the next copy is loaded, not brought in place
     bool m_lastInPlace = false;
     bool m_readyStatic = false;   // the prepared copy has no scripts
     bool m_loadingStatic = false; // the copy on its way has none

@@ -458,6 +458,14 @@ private slots:
         // The scripts ran again with each load: what they change is still theirs.
         QCOMPARE(eval(view, "document.getElementById('text').textContent + document.title").toString(),
                  QString("書きかえた題の変わったページ"));
+        // The preview turned off and on again loads the page afresh, though nothing changed.
+        const QString loadedAt = eval(view, "String(loadedAt)").toString();
+        w->action("viewLivePreview")->trigger();
+        updated.clear();
+        w->action("viewLivePreview")->trigger();
+        waitForUpdate(w.get(), updated);
+        QVERIFY(!live->lastInPlace());
+        QVERIFY(eval(view, "String(loadedAt)").toString() != loadedAt);
     }
 
     void pageMayNotGoAnywhere()
