@@ -79,6 +79,23 @@ class TestLivePreview : public QObject {
         QVERIFY(updated.last().first().toBool());
     }
 
+    // Serves the editor's text now and waits until the page shows it.
+    static void updateNow(MainWindow *w)
+    {
+        QSignalSpy updated(w->livePreview(), &LivePreview::updated);
+        w->livePreview()->updateNow();
+        waitForUpdate(w, updated);
+    }
+
+    // What a page shows and holds: its title, its text, every element and attribute (the line
+    // marks too).
+    static QString pageState(BrowserView *view)
+    {
+        return eval(view, "document.title + '\\n' + document.body.innerText + '\\n' + "
+                          "document.documentElement.outerHTML")
+            .toString();
+    }
+
     static QVariant eval(BrowserView *view, const QString &script)
     {
         QVariant result;
@@ -303,14 +320,6 @@ private slots:
         LivePreview *live = w->livePreview();
         BrowserView *view = live->view();
         EditArea *edit = w->edit();
-        const QString state = "document.title + '\\n' + document.body.innerText + '\\n' + "
-                              "document.documentElement.outerHTML";
-        QSignalSpy updated(live, &LivePreview::updated);
-        const auto update = [&] {
-            updated.clear();
-            live->updateNow();
-            waitForUpdate(w.get(), updated);
-        };
         const auto replace = [&](const QString &what, const QString &with) {
             const int at = int(edit->text().indexOf(what));
             QVERIFY2(at >= 0, qPrintable(what));
@@ -332,34 +341,34 @@ private slots:
         };
         for (const Edit &e : edits) {
             replace(e.from, e.to);
-            update();
+            updateNow(w.get());
             QVERIFY2(live->lastInPlace(), e.what);
-            const QString patched = eval(view, state).toString();
+            const QString patched = pageState(view);
             live->setInPlace(false);
-            update();
+            updateNow(w.get());
             live->setInPlace(true);
             QVERIFY(!live->lastInPlace());
-            QCOMPARE(patched, eval(view, state).toString());
+            QCOMPARE(patched, pageState(view));
         }
-        QVERIFY(eval(view, state).toString().contains("一つ目とその続き"));
+        QVERIFY(pageState(view).contains("一つ目とその続き"));
 
         // A new title is outside the body: the copy is loaded.
         replace("見本", "別の題");
-        update();
+        updateNow(w.get());
         QVERIFY(!live->lastInPlace());
         QCOMPARE(eval(view, "document.title").toString(), QString("別の題"));
         // So is every copy of a page with a script (what it did to its document is unknown),
         // and the first one after it.
         replace("<p id=end>", "<script>document.title = 'ran'</script><p id=end>");
-        update();
+        updateNow(w.get());
         QVERIFY(!live->lastInPlace());
         QCOMPARE(eval(view, "document.title").toString(), QString("ran"));
         replace("<script>document.title = 'ran'</script>", "");
-        update();
+        updateNow(w.get());
         QVERIFY(!live->lastInPlace());
         QCOMPARE(eval(view, "document.title").toString(), QString("別の題"));
         replace("end</p>", "the end</p>");
-        update();
+        updateNow(w.get());
         QVERIFY(live->lastInPlace());
         QCOMPARE(eval(view, "document.getElementById('end').textContent").toString(), QString("the end"));
     }
@@ -397,14 +406,6 @@ private slots:
         LivePreview *live = w->livePreview();
         BrowserView *view = live->view();
         EditArea *edit = w->edit();
-        const QString state = "document.title + '\\n' + document.body.innerText + '\\n' + "
-                              "document.documentElement.outerHTML";
-        QSignalSpy updated(live, &LivePreview::updated);
-        const auto update = [&] {
-            updated.clear();
-            live->updateNow();
-            waitForUpdate(w.get(), updated);
-        };
         struct Edit {
             const char *what;
             QString from, to;
@@ -441,7 +442,7 @@ private slots:
             QVERIFY2(at >= 0, e.what);
             edit->select(at, int(e.from.size()));
             edit->insert(e.to);
-            update();
+            updateNow(w.get());
             QVERIFY2(live->lastInPlace() == e.inPlace, e.what);
             if (!e.inPlace) {
                 QVERIFY2(eval(view, "String(loadedAt)").toString() != loadedAt, e.what);
@@ -449,11 +450,11 @@ private slots:
             }
             QCOMPARE(eval(view, "String(loadedAt) + ' ' + window.fromOutside + ' ' + counter").toString(),
                      loadedAt + " kept 1");
-            const QString patched = eval(view, state).toString();
+            const QString patched = pageState(view);
             live->setInPlace(false);
-            update();
+            updateNow(w.get());
             live->setInPlace(true);
-            QCOMPARE(patched, eval(view, state).toString());
+            QCOMPARE(patched, pageState(view));
         }
         // The scripts ran again with each load: what they change is still theirs.
         QCOMPARE(eval(view, "document.getElementById('text').textContent + document.title").toString(),
@@ -461,7 +462,7 @@ private slots:
         // The preview turned off and on again loads the page afresh, though nothing changed.
         const QString loadedAt = eval(view, "String(loadedAt)").toString();
         w->action("viewLivePreview")->trigger();
-        updated.clear();
+        QSignalSpy updated(live, &LivePreview::updated);
         w->action("viewLivePreview")->trigger();
         waitForUpdate(w.get(), updated);
         QVERIFY(!live->lastInPlace());
