@@ -456,6 +456,8 @@ private slots:
             live->setInPlace(true);
             QCOMPARE(patched, pageState(view));
         }
+        // The program's part (and the copy it keeps) is out of the page's scripts' reach.
+        QCOMPARE(eval(view, "typeof tarnellUpdate + typeof tarnellSend").toString(), QString("undefinedundefined"));
         // The scripts ran again with each load: what they change is still theirs.
         QCOMPARE(eval(view, "document.getElementById('text').textContent + document.title").toString(),
                  QString("書きかえた題の変わったページ"));
