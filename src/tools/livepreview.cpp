@@ -270,15 +270,16 @@ const char kFollowScript[] = R"(
     let kept = null, keptId = '';  // the parse of the copy the document was last brought up to date with
     const scriptish = new Set(['script', 'noscript', 'template', 'iframe', 'frame', 'frameset', 'object', 'embed',
                                'applet', 'portal', 'noembed', 'noframes']);
-    const hasHandler = function (el) {
-        for (const a of el.attributes)
-            if (/^on/i.test(a.localName))
-                return true;
-        return false;
-    };
     // An address the engine would run (it drops blanks and controls inside the scheme name).
     const runsScript = function (value) {
         return value.replace(/[\u0000-\u0020]/g, '').toLowerCase().indexOf('javascript:') >= 0;
+    };
+    // An event handler or a javascript: address among the element's attributes.
+    const hasScript = function (el) {
+        for (const a of el.attributes)
+            if (/^on/i.test(a.localName) || runsScript(a.value))
+                return true;
+        return false;
     };
     // The same attribute names; the values may differ.
     const sameNames = function (a, b) {
@@ -363,7 +364,7 @@ const char kFollowScript[] = R"(
                 return false;
         }
         if (changed) {
-            if (scriptish.has(p.localName) || hasHandler(p))
+            if (scriptish.has(p.localName) || hasScript(p))
                 return refuse('scripts');
             edit.changed.push([l, p]);
         }

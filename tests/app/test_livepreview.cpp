@@ -391,7 +391,7 @@ private slots:
                            "<p id=b>同じ文</p>\n<p id=c>同じ文</p>\n<pre id=pre>\n  整形済み\n</pre>\n"
                            "<textarea id=ta>入力欄</textarea>\n"
                            "<p><a id=link href=\"one.htm\">リンク</a> <a id=handled href=\"two.htm\" "
-                           "onclick=\"return false\">押すと</a></p>\n"
+                           "onclick=\"return false\">押すと</a> <a href=\"javascript:void(0)\">スクリプトのリンク</a></p>\n"
                            "<p id=text>台本が書きかえる</p>\n<p id=attr class=before>台本が属性を変える</p>\n"
                            "<ul><li>x<li>y</ul>\n<object data=\"none.svg\" type=\"image/svg+xml\"><p>代わりの文</p></object>\n"
                            "<template id=tpl><p>ひな形</p></template>\n<script>\ncounter = 1;\n"
@@ -428,6 +428,7 @@ private slots:
             {"a template", "ひな形", "別のひな形", false},
             {"an event handler added", "<p id=end>", "<p id=end onclick=\"counter++\">", false},
             {"the text of an element with an event handler", "押すと", "押すとよい", false},
+            {"the text of a link that runs a script", "スクリプトのリンク", "スクリプトへのリンク", false},
             {"a javascript: address", "href=\"three.htm\"", "href=\" Java\tScript:counter++\"", false},
             {"the title", "台本のあるページ", "題の変わったページ", false},
             {"a text the page's script replaced", "台本が書きかえる", "台本が書きかえない", false},
