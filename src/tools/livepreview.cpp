@@ -300,6 +300,26 @@ const char kFollowScript[] = R"(
         edit.lines = true;
         return true;
     };
+    // The live element that is p's child i, of the live element l that is p: the one at the same
+    // place while l has as many children as p, else the one with the same source line and as
+    // many siblings of that line before it (the page's scripts may have added or removed
+    // children around it; what they add carries no source line).
+    const counterpart = function (l, p, i) {
+        const x = p.childNodes, z = l.childNodes;
+        if (z.length === x.length)
+            return z[i];
+        const line = x[i].getAttribute(attr);
+        if (line === null)
+            return null;
+        let before = 0;
+        for (let t = 0; t < i; ++t)
+            if (x[t].nodeType === ELEMENT && x[t].getAttribute(attr) === line)
+                ++before;
+        for (const c of z)
+            if (c.nodeType === ELEMENT && c.getAttribute(attr) === line && before-- === 0)
+                return c;
+        return null;
+    };
     // What turns the live element l into n, where p is l as the previous copy had it and n has
     // p's name and attribute names: new attribute values (edit.values) and texts (edit.texts), and
     // the elements these belong to with their previous form (edit.changed). False when the edit
@@ -331,16 +351,14 @@ const char kFollowScript[] = R"(
         for (let i = 0; i < x.length; ++i)
             if (!x[i].isEqualNode(y[i]))
                 differ.push(i);
-        if (differ.length > 0 && z.length !== x.length)
-            return refuse('changed by the page');
         for (const i of differ) {
-            const a = x[i], b = y[i], c = z[i];
+            const a = x[i], b = y[i];
             if (b.nodeType !== a.nodeType)
                 return refuse('nodes replaced');
-            if (c.nodeType !== a.nodeType)
-                return refuse('changed by the page');
             if (a.nodeType === TEXT || a.nodeType === COMMENT) {
-                if (c.data !== a.data)
+                // (Its element is compared whole below: the page changed none of its children.)
+                const c = z.length === x.length ? z[i] : null;
+                if (!c || c.nodeType !== a.nodeType || c.data !== a.data)
                     return refuse('changed by the page');
                 edit.texts.push([c, b.data]);
                 changed = true;
@@ -358,7 +376,9 @@ const char kFollowScript[] = R"(
                 return refuse('elements renamed or attributes added or removed');
             if (scriptish.has(a.localName))
                 return refuse('scripts');
-            if (c.namespaceURI !== a.namespaceURI || c.localName !== a.localName)
+            const c = counterpart(l, p, i);
+            if (!c || c.namespaceURI !== a.namespaceURI || c.localName !== a.localName ||
+                c.getAttribute(attr) !== a.getAttribute(attr))
                 return refuse('changed by the page');
             if (!compare(c, a, b, edit))
                 return false;

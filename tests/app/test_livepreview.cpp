@@ -374,9 +374,9 @@ private slots:
     }
 
     // A page with scripts is changed in place only where that is safe: new text and attribute
-    // values of elements that stay, which the page's scripts have not changed since the load;
-    // then it equals a load of the same text and the scripts keep their state. Everything else
-    // is loaded.
+    // values of elements that stay, which the page's scripts have not changed since the load
+    // (they may have added elements elsewhere); then it equals a load of the same text and the
+    // scripts keep their state. Everything else is loaded.
     void scriptedPagesUpdateInPlaceOnlyWhereSafe()
     {
         TextFormat sjis;
@@ -396,7 +396,9 @@ private slots:
                            "<ul><li>x<li>y</ul>\n<object data=\"none.svg\" type=\"image/svg+xml\"><p>代わりの文</p></object>\n"
                            "<template id=tpl><p>ひな形</p></template>\n<script>\ncounter = 1;\n"
                            "document.getElementById('text').textContent = '書きかえた';\n"
-                           "document.getElementById('attr').className = 'after';\n</script>\n"
+                           "document.getElementById('attr').className = 'after';\n"
+                           "document.body.insertBefore(document.createElement('p'), document.body.firstChild)"
+                           ".textContent = '台本が足した段落';\n</script>\n"
                            "<p id=end>end</p>\n</body>\n</html>\n",
                            sjis));
         auto w = start(page);
