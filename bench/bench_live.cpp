@@ -104,6 +104,24 @@ qint64 untilWindowRepainted(const QElapsedTimer &clock)
     return watch.at;
 }
 
+// The same page with a small script in its head: the preview can no longer treat it as text only.
+QString scriptedPagePath(int kb)
+{
+    const QString path = Bench::workFolder() + QStringLiteral("/live-%1kb-scripted.htm").arg(kb);
+    if (!QFile::exists(path)) {
+        QFile in(pagePath(kb)), out(path);
+        in.open(QIODevice::ReadOnly);
+        QByteArray bytes = in.readAll();
+        const qsizetype head = bytes.indexOf("<head>");
+        if (head < 0)
+            qFatal("no <head> in %s", qPrintable(in.fileName()));
+        bytes.insert(head + 6, "<script>var tarnellBench = 1;</script>");
+        out.open(QIODevice::WriteOnly);
+        out.write(bytes);
+    }
+    return path;
+}
+
 // Turns the preview on and waits until it has shown the page and has nothing more to do.
 bool liveOn()
 {
@@ -195,10 +213,12 @@ bool untilUpdated(qint64 *msec = nullptr, int timeoutMs = 60000, qint64 *painted
     return ok;
 }
 
-void liveUpdate(State &state, int kb, bool inPlace)
+// Each round a letter is typed and the pause ended at once. Where: in the middle of the text, or
+// (inText) into the text of the element that starts nearest after the middle, never inside a tag.
+void liveUpdate(State &state, int kb, bool inPlace, bool scripted = false, bool inText = false)
 {
     Bench::window().setUndoMode(0);
-    Bench::open(pagePath(kb));
+    Bench::open(scripted ? scriptedPagePath(kb) : pagePath(kb));
     Bench::settle();
     if (!liveOn()) {
         state.SkipWithError("the live preview did not load");
@@ -207,10 +227,18 @@ void liveUpdate(State &state, int kb, bool inPlace)
     }
     Bench::window().livePreview()->setInPlace(inPlace);
     EditArea *e = Bench::window().edit();
-    double guiMs = 0, loadedMs = 0;
+    int at = e->textLength() / 2;
+    if (inText) {
+        const QString text = e->text();
+        for (at = int(text.indexOf(u'>', at)); at >= 0 && at + 1 < text.size(); at = int(text.indexOf(u'>', at + 1)))
+            if (text[at + 1] != u'<' && !text[at + 1].isSpace())
+                break;
+        ++at;
+    }
+    double guiMs = 0, loadedMs = 0, inPlaceRounds = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        e->setSelStart(e->textLength() / 2);
+        e->setSelStart(inText ? at : e->textLength() / 2);
         e->insert(QStringLiteral("a"));
         state.ResumeTiming();
         const double cpu = threadCpuMs();
@@ -221,10 +249,12 @@ void liveUpdate(State &state, int kb, bool inPlace)
         }
         guiMs += threadCpuMs() - cpu;
         loadedMs += double(loaded);
+        inPlaceRounds += Bench::window().livePreview()->lastInPlace() ? 1 : 0;
         state.SetIterationTime(double(painted) / 1000.0);
     }
     state.counters["gui_cpu_ms"] = benchmark::Counter(guiMs, benchmark::Counter::kAvgIterations);
     state.counters["loaded_ms"] = benchmark::Counter(loadedMs, benchmark::Counter::kAvgIterations);
+    state.counters["in_place"] = benchmark::Counter(inPlaceRounds, benchmark::Counter::kAvgIterations);
     Bench::window().livePreview()->setInPlace(true);
     setLive(false);
     Bench::window().setUndoMode(1);
@@ -235,6 +265,9 @@ BENCHMARK_CAPTURE(liveUpdate, 100kb, 100, true)->Name("live/update_100kb")->Unit
 BENCHMARK_CAPTURE(liveUpdate, 1mb, 1000, true)->Name("live/update_1mb")->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK_CAPTURE(liveUpdate, full_100kb, 100, false)->Name("live/update_full_100kb")->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK_CAPTURE(liveUpdate, full_1mb, 1000, false)->Name("live/update_full_1mb")->Unit(benchmark::kMillisecond)->UseManualTime();
+// The page with a script in its head, a letter typed into the text of an element.
+BENCHMARK_CAPTURE(liveUpdate, scripted_100kb, 100, true, true, true)->Name("live/update_scripted_100kb")->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK_CAPTURE(liveUpdate, scripted_1mb, 1000, true, true, true)->Name("live/update_scripted_1mb")->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK_CAPTURE(liveUpdate, 10mb, 10000, true)->Name("live/update_10mb")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
 // What the engine's load of a page costs by itself, in a view of the live preview's kind and

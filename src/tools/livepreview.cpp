@@ -24,14 +24,22 @@ Q_LOGGING_CATEGORY(lcLive, "tarnell.live", QtWarningMsg)
 
 namespace {
 
-// The copy each live preview shows now, served to its page from memory.
+// The copies each live preview serves to its page from memory: the one it shows or is about to
+// show, and the one its document was last brought up to date with (which the page asks for to
+// compare the next one with).
 struct Copy {
     QByteArray bytes;
     QByteArray mimeType;
 };
-QHash<int, Copy> &copies()
+struct Copies {
+    quint64 serial = 0;
+    Copy copy;
+    quint64 shownSerial = 0;
+    Copy shown;
+};
+QHash<int, Copies> &copies()
 {
-    static QHash<int, Copy> c;
+    static QHash<int, Copies> c;
     return c;
 }
 
@@ -40,15 +48,20 @@ QHash<int, Copy> &copies()
 Browser::Reply serveLive(const QUrl &url)
 {
     int viewer = 0;
-    if (LiveSource::isPageRequest(url, &viewer)) {
+    quint64 serial = 0;
+    if (LiveSource::isPageRequest(url, &viewer, &serial)) {
         Browser::Reply reply;
         const auto it = copies().constFind(viewer);
-        if (it == copies().cend()) {
+        const Copy *copy = it == copies().cend()       ? nullptr
+                           : serial == it->serial      ? &it->copy
+                           : serial == it->shownSerial ? &it->shown
+                                                       : nullptr;
+        if (!copy) {
             reply.status = Browser::Reply::NotFound;
             return reply;
         }
-        reply.mimeType = it->mimeType;
-        reply.data = it->bytes;
+        reply.mimeType = copy->mimeType;
+        reply.data = copy->bytes;
         qCDebug(lcLive) << "served" << reply.data.size() << "bytes to" << url.query();
         return reply;
     }
@@ -150,7 +163,7 @@ const char kFollowScript[] = R"(
         if (a.nodeType !== ELEMENT)
             return;
         takeLine(a, b);
-        const x = a.querySelectorAll('[' + attr + ']'), y = b.querySelectorAll('[' + attr + ']');
+        const x = markedIn(a), y = markedIn(b);
         for (let i = 0; i < x.length && i < y.length; ++i) {
             const line = y[i].getAttribute(attr);
             if (x[i].getAttribute(attr) !== line)
@@ -247,35 +260,307 @@ const char kFollowScript[] = R"(
         marked = null;
         return true;
     };
-    // Asks for copy id (of this page's address) and patches the document with it; tells the
-    // program "patched:<id>:ok", or ":no" when the copy has to be loaded instead.
-    window.tarnellUpdate = function (id, charset) {
+    // Pages with scripts. Their document need not be what their text says (the scripts may have
+    // changed it since the load), so the next copy is compared with the previous one, both
+    // parsed here, and only an edit that keeps every element as it was is carried over: its new
+    // text and attribute values are set in the document where the elements they belong to are
+    // still as the previous copy has them. The page's scripts keep running with their state.
+    // Anything else (a new or removed element, a script, an event handler, a javascript:
+    // address, an element a script changed) is left to a full load.
+    let kept = null, keptId = '';  // the parse of the copy the document was last brought up to date with
+    const scriptish = new Set(['script', 'noscript', 'template', 'iframe', 'frame', 'frameset', 'object', 'embed',
+                               'applet', 'portal', 'noembed', 'noframes']);
+    // An address the engine would run (it drops blanks and controls inside the scheme name).
+    const runsScript = function (value) {
+        return value.replace(/[\u0000-\u0020]/g, '').toLowerCase().indexOf('javascript:') >= 0;
+    };
+    // An event handler or a javascript: address among the element's attributes.
+    const hasScript = function (el) {
+        for (const a of el.attributes)
+            if (/^on/i.test(a.localName) || runsScript(a.value))
+                return true;
+        return false;
+    };
+    // The same attribute names; the values may differ.
+    const sameNames = function (a, b) {
+        const x = a.attributes, y = b.attributes;
+        if (x.length !== y.length)
+            return false;
+        for (const n of x)
+            if (!y.getNamedItemNS(n.namespaceURI, n.localName))
+                return false;
+        return true;
+    };
+    // Equal, or equal but for source lines (then edit.lines is set).
+    const equalButLines = function (a, b, edit) {
+        if (a.isEqualNode(b))
+            return true;
+        if (a.nodeType !== ELEMENT || b.nodeType !== ELEMENT || unmarked(a.outerHTML) !== unmarked(b.outerHTML))
+            return false;
+        edit.lines = true;
+        return true;
+    };
+    // The live element that is p's child i, of the live element l that is p: the one at the same
+    // place while l has as many children as p, else the one with the same source line and as
+    // many siblings of that line before it (the page's scripts may have added or removed
+    // children around it; what they add carries no source line).
+    const counterpart = function (l, p, i) {
+        const x = p.childNodes, z = l.childNodes;
+        if (z.length === x.length)
+            return z[i];
+        const line = x[i].getAttribute(attr);
+        if (line === null)
+            return null;
+        let before = 0;
+        for (let t = 0; t < i; ++t)
+            if (x[t].nodeType === ELEMENT && x[t].getAttribute(attr) === line)
+                ++before;
+        for (const c of z)
+            if (c.nodeType === ELEMENT && c.getAttribute(attr) === line && before-- === 0)
+                return c;
+        return null;
+    };
+    // What turns the live element l into n, where p is l as the previous copy had it and n has
+    // p's name and attribute names: new attribute values (edit.values) and texts (edit.texts), and
+    // the elements these belong to with their previous form (edit.changed). False when the edit
+    // adds, removes or renames anything, touches scripts, or the live document no longer has the
+    // previous copy's shape on the way to a change (edit.why says which).
+    const compare = function (l, p, n, edit) {
+        const refuse = function (why) {
+            edit.why = why;
+            return false;
+        };
+        let changed = false;
+        for (const a of p.attributes) {
+            const b = n.attributes.getNamedItemNS(a.namespaceURI, a.localName);
+            if (b.value === a.value)
+                continue;
+            if (a.name === attr) {
+                edit.lines = true;
+                continue;
+            }
+            if (runsScript(a.value) || runsScript(b.value))
+                return refuse('a javascript: address');
+            edit.values.push([l, a.namespaceURI, a.localName, b.value]);
+            changed = true;
+        }
+        const x = p.childNodes, y = n.childNodes, z = l.childNodes;
+        if (x.length !== y.length)
+            return refuse('nodes added or removed');
+        const differ = [];
+        for (let i = 0; i < x.length; ++i)
+            if (!x[i].isEqualNode(y[i]))
+                differ.push(i);
+        for (const i of differ) {
+            const a = x[i], b = y[i];
+            if (b.nodeType !== a.nodeType)
+                return refuse('nodes replaced');
+            if (a.nodeType === TEXT || a.nodeType === COMMENT) {
+                // (Its element is compared whole below: the page changed none of its children.)
+                const c = z.length === x.length ? z[i] : null;
+                if (!c || c.nodeType !== a.nodeType || c.data !== a.data)
+                    return refuse('changed by the page');
+                edit.texts.push([c, b.data]);
+                changed = true;
+                continue;
+            }
+            if (a.nodeType !== ELEMENT)
+                return refuse('nodes replaced');
+            // Where several differ (after a line added or removed above them), most differ in
+            // their source lines only: told by their markup, not node by node.
+            if (differ.length > 1 && unmarked(a.outerHTML) === unmarked(b.outerHTML)) {
+                edit.lines = true;
+                continue;
+            }
+            if (b.namespaceURI !== a.namespaceURI || b.localName !== a.localName || !sameNames(a, b))
+                return refuse('elements renamed or attributes added or removed');
+            if (scriptish.has(a.localName))
+                return refuse('scripts');
+            const c = counterpart(l, p, i);
+            if (!c || c.namespaceURI !== a.namespaceURI || c.localName !== a.localName ||
+                c.getAttribute(attr) !== a.getAttribute(attr))
+                return refuse('changed by the page');
+            if (!compare(c, a, b, edit))
+                return false;
+        }
+        if (changed) {
+            if (scriptish.has(p.localName) || hasScript(p))
+                return refuse('scripts');
+            edit.changed.push([l, p]);
+        }
+        return true;
+    };
+    // The marked elements under root in document order, then those in the contents of its
+    // templates (and of root itself when it is one).
+    const markedIn = function (root) {
+        const list = Array.from(root.querySelectorAll('[' + attr + ']'));
+        const templates = Array.from(root.querySelectorAll('template'));
+        if (root.localName === 'template')
+            templates.unshift(root);
+        for (const t of templates)
+            if (t.content)
+                for (const el of markedIn(t.content))
+                    list.push(el);
+        return list;
+    };
+    // Every element of the document gets the source line its counterpart has in next, prev and
+    // next being of the same shape: the n-th element marked line k in prev takes the line of
+    // its counterpart in next (elements the page added or removed aside).
+    const moveLines = function (prev, next) {
+        const x = markedIn(prev), y = markedIn(next);
+        if (x.length !== y.length)
+            return;
+        const moved = new Map();
+        for (let i = 0; i < x.length; ++i) {
+            const from = x[i].getAttribute(attr);
+            let to = moved.get(from);
+            if (!to)
+                moved.set(from, to = []);
+            to.push(y[i].getAttribute(attr));
+        }
+        const seen = new Map();
+        for (const el of markedIn(document)) {
+            const from = el.getAttribute(attr);
+            const to = moved.get(from);
+            if (!to)
+                continue;
+            const k = seen.get(from) || 0;
+            seen.set(from, k + 1);
+            const line = to[Math.min(k, to.length - 1)];
+            if (line !== from)
+                el.setAttribute(attr, line);
+        }
+    };
+    // Brings the document from prev to next in place; '' when done, else why not (nothing
+    // changed then).
+    const patchScripted = function (prev, next) {
+        if (next.compatMode !== prev.compatMode || document.compatMode !== prev.compatMode)
+            return 'mode';
+        const pRoot = prev.documentElement, nRoot = next.documentElement, root = document.documentElement;
+        const pBody = prev.body, nBody = next.body, body = document.body;
+        if (!pRoot || !nRoot || !root || !pBody || !nBody || !body || pBody.localName !== 'body' ||
+            nBody.localName !== 'body' || body.localName !== 'body' || pBody.parentNode !== pRoot ||
+            nBody.parentNode !== nRoot || body.parentNode !== root || !sameNames(pBody, nBody))
+            return 'attributes added or removed';
+        const edit = { values: [], texts: [], changed: [], lines: false, why: '' };
+        // Outside the body (doctype, the html element, the head) both copies are the same.
+        const outside = function (a, b, skip, skipNext) {
+            const x = a.childNodes, y = b.childNodes;
+            if (x.length !== y.length)
+                return false;
+            for (let i = 0; i < x.length; ++i)
+                if ((x[i] === skip) !== (y[i] === skipNext) || (x[i] !== skip && !equalButLines(x[i], y[i], edit)))
+                    return false;
+            return true;
+        };
+        if (!sameNames(pRoot, nRoot) || !outside(prev, next, pRoot, nRoot) || !outside(pRoot, nRoot, pBody, nBody))
+            return 'head';
+        for (const a of pRoot.attributes)
+            if (a.value !== nRoot.getAttributeNS(a.namespaceURI, a.localName)) {
+                if (a.name !== attr)
+                    return 'head';
+                edit.lines = true;
+            }
+        // Template contents are not compared as nodes: any change in them is a change of scripts.
+        const pt = prev.querySelectorAll('template'), nt = next.querySelectorAll('template');
+        if (pt.length !== nt.length)
+            return 'nodes added or removed';
+        for (let i = 0; i < pt.length; ++i)
+            if (unmarked(pt[i].outerHTML) !== unmarked(nt[i].outerHTML))
+                return 'scripts';
+        if (!compare(body, pBody, nBody, edit))
+            return edit.why;
+        for (const [l, p] of edit.changed)
+            if (unmarked(l.outerHTML) !== unmarked(p.outerHTML))
+                return 'changed by the page';
+        for (const [el, ns, name, value] of edit.values) {
+            const a = el.getAttributeNodeNS(ns, name);
+            if (a)
+                a.value = value;
+        }
+        for (const [node, text] of edit.texts)
+            node.data = text;
+        if (edit.lines)
+            moveLines(prev, next);
+        marked = null;
+        return '';
+    };
+
+    // The copy id (of this page's address) as text, or null when it cannot be had.
+    const fetchCopy = function (id, charset, done) {
         const url = new URL(location.href);
         url.hash = '';
         url.search = 'live=' + id;
-        const failed = function () { tarnellSend('patched:' + id + ':no'); };
         const request = new XMLHttpRequest();
         request.open('GET', url.href);
         request.responseType = 'arraybuffer';
-        const asked = performance.now();
         request.onload = function () {
-            if (request.status >= 400)
-                return failed();
+            let html = null;
+            if (request.status < 400) {
+                try {
+                    html = new TextDecoder(charset).decode(request.response);
+                } catch (e) {
+                }
+            }
+            done(html);
+        };
+        request.onerror = function () { done(null); };
+        request.send();
+    };
+    // Brings the document up to date with copy id; tells the program "patched:<id>:ok:<times>",
+    // or "patched:<id>:no:<why>" when the copy has to be loaded instead. For a page with scripts
+    // previous names the copy the document was last brought up to date with.
+    window.tarnellUpdate = function (id, charset, previous, previousCharset) {
+        const asked = performance.now();
+        const answer = function (text) { tarnellSend('patched:' + id + ':' + text); };
+        const scripted = !!previous;
+        const parsePrevious = scripted && !(kept && keptId === previous);
+        let waiting = parsePrevious ? 2 : 1;
+        let html = null, previousHtml = null;
+        const arrived = function () {
+            if (--waiting > 0)
+                return;
+            if (html === null || (parsePrevious && previousHtml === null))
+                return answer('no:the copy was not there');
+            const got = performance.now();
             try {
-                const got = performance.now();
-                const html = new TextDecoder(charset).decode(request.response);
-                const decoded = performance.now();
-                const done = patchDocument(html);
-                // With the times taken (ms): the copy fetched, decoded, parsed, the document patched.
+                let why = '';
+                let parsed = got;
+                if (scripted) {
+                    const next = new DOMParser().parseFromString(html, 'text/html');
+                    if (parsePrevious) {
+                        kept = new DOMParser().parseFromString(previousHtml, 'text/html');
+                        keptId = previous;
+                    }
+                    parsed = performance.now();
+                    why = patchScripted(kept, next);
+                    if (!why) {
+                        kept = next;
+                        keptId = id;
+                    }
+                } else {
+                    kept = null;
+                    keptId = '';
+                    why = patchDocument(html) ? '' : 'outside the body';
+                    parsed = got + parseMs;
+                }
+                // With the times taken (ms): the copies fetched and decoded, parsed, compared and set.
                 const f = function (t) { return t.toFixed(0); };
-                tarnellSend('patched:' + id + (done ? ':ok' : ':no') + ':' + f(got - asked) + ',' +
-                            f(decoded - got) + ',' + f(parseMs) + ',' + f(performance.now() - decoded - parseMs));
+                answer((why ? 'no:' + why + ':' : 'ok:') + f(got - asked) + ',' + f(parsed - got) + ',' +
+                       f(performance.now() - parsed));
             } catch (e) {
-                failed();
+                answer('no:' + e);
             }
         };
-        request.onerror = failed;
-        request.send();
+        fetchCopy(id, charset, function (text) {
+            html = text;
+            arrived();
+        });
+        if (parsePrevious)
+            fetchCopy(previous, previousCharset, function (text) {
+                previousHtml = text;
+                arrived();
+            });
         return true;
     };
     document.addEventListener('click', function (e) {
@@ -422,6 +707,8 @@ void LivePreview::setShown(bool shown)
     m_view->show();
     restoreSizes();
     m_dirty = true;
+    // Shown again: the page is loaded afresh (its scripts run again over the whole text).
+    m_loadNext = true;
     startUpdate();
 }
 
@@ -520,29 +807,36 @@ void LivePreview::loadWhenReady()
     m_patching = false;
     m_patchTimer.stop();
     m_loadClock = m_clock;
-    // A page without scripts whose last copy was shown, of the same document: its document is
-    // brought up to date in place (the copy is fetched from memory by the page itself).
+    // The last copy was shown, the next is of the same document in the same encoding: the page
+    // brings its document up to date in place where it can (it fetches the copy from memory
+    // itself). One without scripts takes whatever changed in its body; one with scripts only
+    // new text and attribute values (and compares the copy with the shown one for that).
     m_sameDocument = m_readyPath == m_servedPath;
-    const bool inPlace = m_inPlace && !hung && m_shownOk && m_shownStatic && m_readyStatic && m_sameDocument &&
-                         !m_shownUrl.isEmpty();
+    const bool reload = std::exchange(m_loadNext, false);
+    const bool inPlace = m_inPlace && !hung && !reload && m_shownOk && m_sameDocument && !m_shownUrl.isEmpty() &&
+                         m_readyType == m_shownType;
+    const bool asStatic = m_shownStatic && m_readyStatic;
     m_servedPath = m_readyPath;
     m_loadingStatic = m_readyStatic;
-    const QByteArray type = m_readyType;
-    copies().insert(m_viewer, Copy{std::exchange(m_readyBytes, {}), std::exchange(m_readyType, {})});
+    m_loadingType = m_readyType;
+    Copies &kept = copies()[m_viewer];
+    kept.copy = Copy{std::exchange(m_readyBytes, {}), std::exchange(m_readyType, {})};
+    kept.serial = m_serial;
     m_loadingSerial = m_serial;
     m_loadingUrl = LiveSource::pageUrl(m_servedPath, m_viewer, m_loadingSerial);
     m_pageExists = true;
     if (inPlace) {
         m_patching = true;
-        const qsizetype charset = type.indexOf("charset=");
-        const QByteArray encoding = charset < 0 ? QByteArray("UTF-8") : type.mid(charset + 8);
-        qCDebug(lcLive) << "patch" << m_loadingSerial << "starts" << m_loadClock.elapsed() << "ms after the pause";
+        const qsizetype charset = m_loadingType.indexOf("charset=");
+        const QString encoding = QString::fromLatin1(charset < 0 ? QByteArray("UTF-8") : m_loadingType.mid(charset + 8));
+        qCDebug(lcLive) << "patch" << m_loadingSerial << (asStatic ? "starts" : "with scripts starts")
+                        << m_loadClock.elapsed() << "ms after the pause";
         // Should the page not answer (its renderer gone), the copy is loaded after all.
         m_patchTimer.start(int(std::clamp<qint64>(3 * m_lastRender, 10 * qint64(m_hangTimeout), 600000)));
-        m_view->runProgramScript(QStringLiteral("typeof tarnellUpdate === 'function' && tarnellUpdate('%1.%2', '%3')")
+        m_view->runProgramScript(QStringLiteral("typeof tarnellUpdate === 'function' && tarnellUpdate('%1.%2', '%3', '%4', '%3')")
                                      .arg(m_viewer)
                                      .arg(m_loadingSerial)
-                                     .arg(QString::fromLatin1(encoding)),
+                                     .arg(encoding, asStatic ? QString() : QStringLiteral("%1.%2").arg(m_viewer).arg(m_shownSerial)),
                                  [this, guard = QPointer<LivePreview>(this), serial = m_loadingSerial](const QVariant &v) {
                                      if (guard && m_patching && serial == m_loadingSerial && !v.toBool())
                                          fullLoad();
@@ -568,7 +862,7 @@ void LivePreview::patched(const QString &answer)
     if (!m_patching || !answer.startsWith(id + u':'))
         return;
     qCDebug(lcLive) << "patch" << m_loadingSerial << "answered" << answer.mid(id.size() + 1)
-                    << "(fetched, decoded, parsed, patched in ms)";
+                    << "(ms: copies fetched and decoded, parsed, compared and set)";
     if (!answer.mid(id.size() + 1).startsWith(QLatin1String("ok"))) {
         qCDebug(lcLive) << "patch" << m_loadingSerial << "refused after" << m_loadClock.elapsed() << "ms: loading";
         fullLoad();
@@ -605,6 +899,13 @@ void LivePreview::finishUpdate(bool ok)
     m_loading = false;
     m_shownOk = ok;
     m_shownStatic = m_loadingStatic;
+    m_shownType = m_loadingType;
+    m_shownSerial = m_loadingSerial;
+    Copies &kept = copies()[m_viewer];
+    if (ok && kept.serial == m_loadingSerial) {
+        kept.shown = kept.copy;
+        kept.shownSerial = kept.serial;
+    }
     const qint64 took = m_loadClock.elapsed();
     qCDebug(lcLive) << "update" << m_loadingSerial << (ok ? "shown" : "failed") << (m_lastInPlace ? "in place" : "")
                     << took << "ms after the pause";

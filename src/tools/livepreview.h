@@ -52,8 +52,8 @@ public:
     // How long a page at rest may leave a question unanswered before it counts as hung (ms);
     // a page still loading gets ten times as long.
     void setHangTimeout(int ms) { m_hangTimeout = ms; }
-    // Whether a page without scripts is brought up to date in place (only the parts of its
-    // document that changed are replaced) rather than loaded again; on by default.
+    // Whether the shown page is brought up to date in place where it can be (only the parts of
+    // its document that changed are replaced or set) rather than loaded again; on by default.
     void setInPlace(bool on) { m_inPlace = on; }
     // The last update shown was made in place.
     bool lastInPlace() const { return m_lastInPlace; }
@@ -113,14 +113,18 @@ private:
     quint64 m_loadingSerial = 0;  // of the copy loaded last
     bool m_patching = false;      // the shown document is being brought up to date in place
     bool m_inPlace = true;
+    bool m_loadNext = false;      // the next copy is loaded, not brought in place
     bool m_lastInPlace = false;
     bool m_readyStatic = false;   // the prepared copy has no scripts
     bool m_loadingStatic = false; // the copy on its way has none
     bool m_shownStatic = false;   // nor the shown one
     bool m_shownOk = false;       // the last update was shown
     bool m_sameDocument = false;  // the copy on its way is of the document shown before
+    quint64 m_shownSerial = 0;    // of the copy the shown document was last brought up to date with
     QByteArray m_readyBytes;
     QByteArray m_readyType;
+    QByteArray m_loadingType;
+    QByteArray m_shownType;
     QString m_servedPath;      // the document the shown copy belongs to
     QString m_readyPath;
     QUrl m_loadingUrl;
