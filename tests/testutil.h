@@ -3,9 +3,20 @@
 #include <QString>
 #include <QWidget>
 #include <QDir>
+#include <QEvent>
 #include <QTemporaryDir>
 
 #include "platform/appenv.h"
+
+// Counts the paint events of the widgets it is installed on.
+struct PaintCount : QObject {
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        count += e->type() == QEvent::Paint;
+        return false;
+    }
+};
 
 struct TestFolders {
     QTemporaryDir dir;

@@ -144,10 +144,12 @@ EditView::EditView(EditArea *edit)
         // Typing and the caret's blinking repaint the caret's line only, and its number stays:
         // a new caret line, a new line count or a line of another height repaint the gutter
         // elsewhere or come with a rectangle that reaches beyond the line.
-        const QRectF line = m_edit->blockRect(m_edit->textCursor().block());
-        if (rect.top() >= line.top() - 1 && rect.bottom() <= line.bottom() + 1 &&
-            m_edit->textCursor().blockNumber() == m_caretBlock)
-            return;
+        const QTextBlock caret = m_edit->textCursor().block();
+        if (caret.blockNumber() == m_caretBlock) {
+            const QRectF line = m_edit->blockRect(caret);
+            if (rect.top() >= line.top() - 1 && rect.bottom() <= line.bottom() + 1)
+                return;
+        }
         m_gutter->update(0, rect.y(), m_gutter->width(), rect.height());
     });
     edit->installEventFilter(this);

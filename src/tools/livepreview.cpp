@@ -227,6 +227,17 @@ const char kFollowScript[] = R"(
         takeLines(a, b);
         return true;
     };
+    // The children of a and b pair off, each pair equal by equal(), but for skip in a and
+    // skipNext in b, which stand at the same place (the body on the way down to it).
+    const sameChildren = function (a, b, skip, skipNext, equal) {
+        const x = a.childNodes, y = b.childNodes;
+        if (x.length !== y.length)
+            return false;
+        for (let i = 0; i < x.length; ++i)
+            if ((x[i] === skip) !== (y[i] === skipNext) || (x[i] !== skip && !equal(x[i], y[i])))
+                return false;
+        return true;
+    };
     let parseMs = 0;
     const patchDocument = function (html) {
         const started = performance.now();
@@ -238,16 +249,7 @@ const char kFollowScript[] = R"(
             body.localName !== 'body' || nextBody.localName !== 'body' || body.parentNode !== root ||
             nextBody.parentNode !== nextRoot || !shallowSame(root, nextRoot))
             return false;
-        const pairs = function (a, b, skip, skipNext) {
-            const x = Array.from(a.childNodes), y = Array.from(b.childNodes);
-            if (x.length !== y.length)
-                return false;
-            for (let i = 0; i < x.length; ++i)
-                if ((x[i] === skip) !== (y[i] === skipNext) || (x[i] !== skip && !same(x[i], y[i])))
-                    return false;
-            return true;
-        };
-        if (!pairs(document, next, root, nextRoot) || !pairs(root, nextRoot, body, nextBody))
+        if (!sameChildren(document, next, root, nextRoot, same) || !sameChildren(root, nextRoot, body, nextBody, same))
             return false;
         takeLine(root, nextRoot);
         for (const n of Array.from(body.attributes))
@@ -444,16 +446,9 @@ const char kFollowScript[] = R"(
             return 'attributes added or removed';
         const edit = { values: [], texts: [], changed: [], lines: false, why: '' };
         // Outside the body (doctype, the html element, the head) both copies are the same.
-        const outside = function (a, b, skip, skipNext) {
-            const x = a.childNodes, y = b.childNodes;
-            if (x.length !== y.length)
-                return false;
-            for (let i = 0; i < x.length; ++i)
-                if ((x[i] === skip) !== (y[i] === skipNext) || (x[i] !== skip && !equalButLines(x[i], y[i], edit)))
-                    return false;
-            return true;
-        };
-        if (!sameNames(pRoot, nRoot) || !outside(prev, next, pRoot, nRoot) || !outside(pRoot, nRoot, pBody, nBody))
+        const outside = function (a, b) { return equalButLines(a, b, edit); };
+        if (!sameNames(pRoot, nRoot) || !sameChildren(prev, next, pRoot, nRoot, outside) ||
+            !sameChildren(pRoot, nRoot, pBody, nBody, outside))
             return 'head';
         for (const a of pRoot.attributes)
             if (a.value !== nRoot.getAttributeNS(a.namespaceURI, a.localName)) {

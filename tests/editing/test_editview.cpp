@@ -312,17 +312,6 @@ void TestEditView::longLinesAreColouredInDisplayLines()
     QVERIFY(!edit->document()->firstBlock().layout()->formats().isEmpty());
 }
 
-namespace {
-struct PaintCount : QObject {
-    int count = 0;
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        count += e->type() == QEvent::Paint;
-        return false;
-    }
-};
-}
-
 void TestEditView::theGutterRepaintsWhenItsNumbersMove()
 {
     // Typing within a line leaves the gutter alone; whatever moves or changes a number

@@ -1,6 +1,7 @@
 // The editing area through the vocabulary the rest of the program uses: the insertion
 // rules at the edges of the text, what text() hands out, when the change signal fires.
 #include "platform/editarea.h"
+#include "testutil.h"
 
 #include <QMimeData>
 #include <QScrollBar>
@@ -244,14 +245,7 @@ private slots:
         edit.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&edit));
         edit.setFocus();
-        struct PaintCount : QObject {
-            int count = 0;
-            bool eventFilter(QObject *, QEvent *e) override
-            {
-                count += e->type() == QEvent::Paint;
-                return false;
-            }
-        } paints;
+        PaintCount paints;
         edit.viewport()->installEventFilter(&paints);
         QTest::qWait(50);
         paints.count = 0;
